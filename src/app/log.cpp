@@ -1,0 +1,152 @@
+#include "app/log.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <cwchar>
+#include <mutex>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/text.h"
+
+namespace {
+
+constexpr std::size_t kMessageChars = 1024;
+constexpr int kFlushAfter = 10;
+
+struct LogState {
+    std::mutex lock;
+    std::FILE* file = nullptr;
+    bool toConsole = false;
+    int sinceFlush = 0;
+};
+
+LogState& State() {
+    static LogState state;
+    return state;
+}
+
+// Read without the lock on every call, so that a closed log costs almost nothing.
+std::atomic<bool> gOpen{false};
+std::atomic<bool> gPrefix{true};
+
+void Emit(LogState& state, const char* text, std::size_t length) {
+    if (state.toConsole) {
+        std::fwrite(text, 1, length, stdout);
+    }
+    std::fwrite(text, 1, length, state.file);
+}
+
+// Steps 2-6 of a log write, for an already formatted message.
+int WriteMessage(const char* text, std::size_t length, int formattedChars) {
+    LogState& state = State();
+    {
+        std::lock_guard guard(state.lock);
+        if (state.file == nullptr) {
+            return 0;
+        }
+        if (gPrefix.load(std::memory_order_relaxed)) {
+            const auto now = tonvia::platform::LocalTimeOfDay();
+            char prefix[32];
+            const int n = std::snprintf(prefix, sizeof prefix, "[%02d:%02d:%02d.%03d] ", now.hour,
+                                        now.minute, now.second, now.millisecond);
+            Emit(state, prefix, static_cast<std::size_t>(n));
+        }
+        Emit(state, text, length);
+        if (state.sinceFlush > kFlushAfter) {
+            std::fflush(state.file);
+            if (state.toConsole) {
+                std::fflush(stdout);
+            }
+            state.sinceFlush = 0;
+        }
+        ++state.sinceFlush;
+    }
+    return formattedChars;
+}
+
+}  // namespace
+
+int InitConsoleWindow(const std::string& path, bool toConsole) {
+    LogState& state = State();
+    std::lock_guard guard(state.lock);
+    if (state.file != nullptr) {
+        std::fclose(state.file);
+        state.file = nullptr;
+    }
+    state.toConsole = toConsole;
+    state.sinceFlush = 0;
+    state.file = std::fopen(path.c_str(), "wb");
+    gOpen.store(state.file != nullptr);
+    return 0;
+}
+
+void CloseLog() {
+    LogState& state = State();
+    std::lock_guard guard(state.lock);
+    gOpen.store(false);
+    if (state.file != nullptr) {
+        std::fclose(state.file);
+        state.file = nullptr;
+    }
+    if (state.toConsole) {
+        std::fflush(stdout);
+    }
+}
+
+bool IsLogOpen() {
+    return gOpen.load(std::memory_order_relaxed);
+}
+
+void SetLogTimestampPrefix(bool on) {
+    gPrefix.store(on, std::memory_order_relaxed);
+}
+
+bool LogTimestampPrefix() {
+    return gPrefix.load(std::memory_order_relaxed);
+}
+
+int LogPrintA(const char* format, ...) {
+    if (!gOpen.load(std::memory_order_relaxed)) {
+        return 0;
+    }
+    char buffer[kMessageChars];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    if (n < 0) {
+        return 0;
+    }
+    const std::size_t length =
+        std::min<std::size_t>(static_cast<std::size_t>(n), kMessageChars - 1);
+    return WriteMessage(buffer, length, static_cast<int>(length));
+}
+
+int LogPrint(const wchar_t* format, ...) {
+    if (!gOpen.load(std::memory_order_relaxed)) {
+        return 0;
+    }
+    // vswprintf fails outright when the text does not fit, so retry with a larger buffer
+    // and cut the result to the message size afterwards.
+    std::vector<wchar_t> buffer(kMessageChars);
+    int n = -1;
+    for (int attempt = 0; attempt < 4 && n < 0; ++attempt) {
+        va_list args;
+        va_start(args, format);
+        n = std::vswprintf(buffer.data(), buffer.size(), format, args);
+        va_end(args);
+        if (n < 0) {
+            buffer.assign(buffer.size() * 4, L'\0');
+        }
+    }
+    if (n < 0) {
+        return 0;
+    }
+    const std::size_t length =
+        std::min<std::size_t>(static_cast<std::size_t>(n), kMessageChars - 1);
+    const std::string text = tonvia::platform::WideToUtf8(std::wstring_view(buffer.data(), length));
+    return WriteMessage(text.data(), text.size(), static_cast<int>(length));
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Folders and files the program uses, in their Linux places.
+
+#include <optional>
+#include <span>
+#include <string>
+
+namespace tonvia::platform {
+
+// Folder for the settings file: $XDG_CONFIG_HOME, else ~/.config; empty when neither can be
+// determined or created.
+std::string SettingsFolder();
+
+// Per-user runtime or temporary folder: $XDG_RUNTIME_DIR, else $TMPDIR, else /tmp.
+std::string RuntimeFolder();
+
+// The process's current working directory ("." when it cannot be read).
+std::string WorkingDirectory();
+
+// Directory of the running executable, with a trailing '/'.
+std::string ExecutableDirectory();
+
+bool PathExists(const std::string& path);
+
+// Creates `path` (and missing parents) as folders; true when it exists afterwards.
+bool MakeFolders(const std::string& path);
+
+// A private working folder `name` inside the runtime folder: created with mode 0700 when
+// missing; refused (nullopt) when it is a symbolic link, not a folder, or owned by another
+// user.
+std::optional<std::string> PrivateWorkFolder(const std::string& name);
+
+// Writes the whole file or nothing: a temporary file beside it, flushed to disk, then
+// renamed over the target. On failure `error` says why and the old file is untouched.
+bool WriteFileAtomically(const std::string& path, std::span<const char> bytes,
+                         std::string* error = nullptr);
+
+// Reads a whole file; nullopt when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+}  // namespace tonvia::platform
