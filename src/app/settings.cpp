@@ -85,7 +85,9 @@ std::optional<std::string> IniFile::Get(std::string_view section, std::string_vi
 void IniFile::Set(std::string_view section, std::string_view key, std::string_view value) {
     const std::string s = Lower(section);
     const std::string k = Lower(key);
-    const std::string text = std::string(key) + "=" + std::string(value);
+    // Built by appending: GCC 12 at -O3 warns falsely on chained string concatenation.
+    std::string text(key);
+    text.append("=").append(value);
     std::size_t lastOfSection = mLines.size();
     bool sectionSeen = false;
     for (std::size_t i = 0; i < mLines.size(); ++i) {
@@ -104,7 +106,9 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
         }
     }
     if (!sectionSeen) {
-        mLines.push_back({"[" + std::string(section) + "]", s, {}, {}});
+        std::string header("[");
+        header.append(section).append("]");
+        mLines.push_back({header, s, {}, {}});
         lastOfSection = mLines.size() - 1;
     }
     mLines.insert(mLines.begin() + static_cast<std::ptrdiff_t>(lastOfSection + 1),
