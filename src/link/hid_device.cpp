@@ -65,6 +65,7 @@ CHidDevice::~CHidDevice() {
         mCmdThread.join();
     }
     std::lock_guard lock(mHandleMutex);
+    mOpenDevice.store(nullptr);
     mHidHandle.reset();
 }
 
@@ -78,7 +79,8 @@ bool CHidDevice::IsConnected() const {
 }
 
 bool CHidDevice::StillOpen(const DevicePtr& device) const {
-    return !mStopping.load() && device != nullptr && Handle() == device;
+    return !mStopping.load(std::memory_order_relaxed) && device != nullptr &&
+           mOpenDevice.load(std::memory_order_acquire) == device.get();
 }
 
 int CHidDevice::OpenHIDDevice() {
@@ -142,6 +144,7 @@ int CHidDevice::OpenHIDDevice() {
     mHandleSerial.fetch_add(1);
     std::lock_guard lock(mHandleMutex);
     mHidHandle = std::move(opened);
+    mOpenDevice.store(mHidHandle.get(), std::memory_order_release);
     return 0;
 }
 
@@ -157,6 +160,7 @@ void CHidDevice::CloseHIDDevice(bool tellDevice) {
         std::lock_guard lock(mHandleMutex);
         closing = std::move(mHidHandle);
         mHidHandle.reset();
+        mOpenDevice.store(nullptr, std::memory_order_release);
     }
     if (closing) {
         LogPrintA("CloseHIDDevice!\n");

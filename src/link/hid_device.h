@@ -350,6 +350,9 @@ class CHidDevice {
     // a call, so closing never frees the device under another thread.
     mutable std::mutex mHandleMutex;
     DevicePtr mHidHandle;
+    // The same device as a bare address, only compared, so the parse loop can tell that
+    // the device is still open without taking the handle lock for every byte.
+    std::atomic<const tonvia::platform::HidDevice*> mOpenDevice{nullptr};
 
     // WRITE_ROPRT: held while one thread is inside the HID write.
     std::timed_mutex mWriteLock;
