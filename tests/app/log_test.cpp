@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "app/log.h"
+#include "support/log_capture.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class DebugLog : public ::testing::Test {
+protected:
+    void TearDown() override {
+        CloseLog();
+        SetLogTimestampPrefix(true);
+    }
+};
+
+TEST_F(DebugLog, ClosedLogWritesNothingAndReturnsZero) {
+    CloseLog();
+    EXPECT_FALSE(IsLogOpen());
+    EXPECT_EQ(LogPrintA("hello %d\n", 1), 0);
+    EXPECT_EQ(LogPrint(L"hello %d\n", 1), 0);
+}
+
+TEST_F(DebugLog, LinesStartWithTheLocalTimeUnlessThePrefixIsOff) {
+    testing_support::LogCapture log(/*withPrefix=*/true);
+    EXPECT_EQ(LogPrintA("begain to write data to devices:\n"), 33);
+    SetLogTimestampPrefix(false);
+    LogPrintA("%02x ", 0xaa);
+    LogPrintA("%02x ", 0x55);
+    LogPrintA("\n");
+    SetLogTimestampPrefix(true);
+    LogPrintA("next\n");
+    const std::string text = log.Text();
+    const std::regex expected(
+        R"(\[\d\d:\d\d:\d\d\.\d\d\d\] begain to write data to devices:\naa 55 \n)"
+        R"(\[\d\d:\d\d:\d\d\.\d\d\d\] next\n)");
+    EXPECT_TRUE(std::regex_match(text, expected)) << text;
+}
+
+TEST_F(DebugLog, WideAndNarrowFormatsGiveTheSameText) {
+    testing_support::LogCapture log;
+    EXPECT_EQ(LogPrint(L"MODEL_NAME: %s\n", "PVQ-6"), 18);
+    LogPrint(L"INNER_FW: %d, %d\n", 2, 28);
+    LogPrint(L"%ls\n", L"Gr\u00fc\u00dfe \u4e2d");
+    LogPrintA("VERSION: %s\n", "v6.8.7");
+    EXPECT_EQ(log.Text(),
+              "MODEL_NAME: PVQ-6\nINNER_FW: 2, 28\nGr\xc3\xbc\xc3\x9f" "e \xe4\xb8\xad\n"
+              "VERSION: v6.8.7\n");
+}
+
+TEST_F(DebugLog, LongMessagesAreCutTo1023Characters) {
+    testing_support::LogCapture log;
+    const std::string longText(5000, 'x');
+    EXPECT_EQ(LogPrintA("%s", longText.c_str()), 1023);
+    const std::wstring longWide(3000, L'y');
+    EXPECT_EQ(LogPrint(L"%ls", longWide.c_str()), 1023);
+    EXPECT_EQ(log.Text(), std::string(1023, 'x') + std::string(1023, 'y'));
+}
+
+TEST_F(DebugLog, FileIsFlushedAfterMoreThanTenMessages) {
+    const std::string path = "flush.log";
+    InitConsoleWindow(path, false);
+    SetLogTimestampPrefix(false);
+    for (int i = 0; i < 11; ++i) {
+        LogPrintA("%d\n", i);
+    }
+    EXPECT_EQ(ReadFile(path), "");  // still in the stream's buffer
+    LogPrintA("11\n");
+    EXPECT_EQ(ReadFile(path), "0\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n");
+}
+
+TEST_F(DebugLog, UncreatableFileLeavesLoggingOff) {
+    EXPECT_EQ(InitConsoleWindow("no-such-folder/save.log", false), 0);
+    EXPECT_FALSE(IsLogOpen());
+    EXPECT_EQ(LogPrintA("x\n"), 0);
+}
+
+}  // namespace
