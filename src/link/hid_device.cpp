@@ -191,7 +191,10 @@ bool CHidDevice::SendCtrlCommand(std::uint8_t cmd, std::uint8_t subcmd, std::uin
     }
 
     std::unique_lock writeLock(mWriteLock, std::defer_lock);
-    while (!writeLock.try_lock_for(kWriteWaitSlice)) {
+    // Slices end on the system clock: that wait maps to pthread_mutex_timedlock, which the
+    // thread sanitizer understands (the steady-clock variant it does not). The limit itself
+    // is measured on the steady clock.
+    while (!writeLock.try_lock_until(std::chrono::system_clock::now() + kWriteWaitSlice)) {
         if (Clock::now() - t0 > mWriteWaitLimit) {
             LogPrintA("time out, break out send cmd!\n");
             return false;
