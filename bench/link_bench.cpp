@@ -3,6 +3,7 @@
 // reads as a ratio to moving the bytes at all.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <random>

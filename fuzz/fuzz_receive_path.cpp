@@ -1,5 +1,6 @@
 // Feeds arbitrary byte streams, split into input reports of arbitrary sizes, through the
 // link's receive path: ring, frame parser, dispatch and the system-message decoder.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
