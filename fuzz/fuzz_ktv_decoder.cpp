@@ -1,0 +1,6 @@
+// Arbitrary packets through the ktv reply decoder.
+#include "command_decoder_fuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return fuzzing::RunDecoder(&ktv_ack_process, data, size);
+}
