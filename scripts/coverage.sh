@@ -11,7 +11,9 @@ bash "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTONVIA_BUILD_BENCH=OFF \
     -DTONVIA_BUILD_APP=OFF -DCMAKE_CXX_FLAGS="--coverage -O0" \
     -DCMAKE_EXE_LINKER_FLAGS="--coverage" >/dev/null
-find "$build" -name '*.gcda' -delete
+find "$build" -name "*.gcda" -delete
+# CMake's compiler probe is instrumented too; it is no part of the project.
+find "$build/CMakeFiles" -name "*.gcno" -delete
 cmake --build "$build" -j"$(nproc)" --target commands_tests model_tests
 "$build/tests/commands/commands_tests" >/dev/null
 "$build/tests/model/model_tests" >/dev/null
@@ -20,7 +22,7 @@ status=0
 for folder in commands model; do
     echo "== src/$folder =="
     gcovr --root "$root" --object-directory "$build" --filter "$root/src/$folder/" \
-        --gcov-exclude ".*CompilerId.*" --exclude-unreachable-branches --print-summary \
+        --exclude-unreachable-branches --print-summary \
         --txt /dev/null \
         --fail-under-line "$minimum" || status=1
 done
