@@ -64,7 +64,7 @@ if CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_
         -DTONVIA_BUILD_FUZZ=ON -DTONVIA_FUZZ_SECONDS="$fuzz_seconds" -DTONVIA_BUILD_TESTS=OFF \
         -DTONVIA_BUILD_BENCH=OFF -DTONVIA_BUILD_APP=OFF >/dev/null &&
     build "$root/build/fuzz"; then
-    run_ctest "$root/build/fuzz" -L fuzz
+    run_ctest "$root/build/fuzz" -L fuzz -j"$jobs"
 else
     status=1
 fi
