@@ -4,7 +4,8 @@
 
 // Options taken from the command line.
 struct ShellOptions {
-    bool demo = false;  // run against the built-in virtual amplifier
+    bool demo = false;      // run against the built-in virtual amplifier
+    std::string demoState;  // --demo-state: the virtual amplifier's state file (implies demo)
     bool help = false;
     std::string error;  // set when the command line cannot be used
 };

@@ -48,7 +48,11 @@ void AppendBand(Payload& out, int freq, float q, float gain) {
     const auto f = BigEndian16(freq);
     const auto qb = EncodeQ(q);
     const auto g = EncodeEqGain(gain);
-    out.insert(out.end(), {f[0], f[1], qb[0], qb[1], g[0], g[1]});
+    // One byte at a time: GCC 12 at -O3 misreads an initializer-list insert into a
+    // vector grown from four bytes as an out-of-bounds copy (-Warray-bounds).
+    for (const std::uint8_t b : {f[0], f[1], qb[0], qb[1], g[0], g[1]}) {
+        out.push_back(b);
+    }
 }
 
 }  // namespace

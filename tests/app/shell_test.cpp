@@ -4,10 +4,12 @@
 #include <fstream>
 #include <regex>
 
+#include "app/device_backend.h"
 #include "app/language.h"
 #include "app/log.h"
 #include "app/screen_dpi.h"
 #include "app/shell.h"
+#include "sim/state_json.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -92,6 +94,105 @@ TEST(Shell, CommandLine) {
     const char* bad[] = {"tonvia", "--frobnicate"};
     EXPECT_FALSE(ParseShellOptions(2, bad).error.empty());
     EXPECT_EQ(Tonvia(2, bad), 2);
+
+    const char* state[] = {"tonvia", "--demo-state", "amp.json"};
+    const ShellOptions withState = ParseShellOptions(3, state);
+    EXPECT_TRUE(withState.demo);
+    EXPECT_EQ(withState.demoState, "amp.json");
+    const char* joined[] = {"tonvia", "--demo-state=other.json"};
+    EXPECT_EQ(ParseShellOptions(2, joined).demoState, "other.json");
+    const char* missing[] = {"tonvia", "--demo-state"};
+    EXPECT_EQ(ParseShellOptions(2, missing).error, "--demo-state needs a file name");
+    const char* empty[] = {"tonvia", "--demo-state="};
+    EXPECT_FALSE(ParseShellOptions(2, empty).error.empty());
+}
+
+// Demo runs: the shell talks to the virtual amplifier and keeps its state in a file.
+class DemoShell : public testing::Test {
+  protected:
+    static constexpr const char* kState = "demo-state.json";
+
+    void SetUp() override { fs::remove(kState); }
+    void TearDown() override { fs::remove(kState); }
+
+    // Runs the shell with --demo --demo-state; returns what it printed.
+    struct Output {
+        int code = 0;
+        std::string out;
+        std::string err;
+    };
+    Output Run() {
+        const char* argv[] = {"tonvia", "--demo", "--demo-state", kState};
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        Output output;
+        output.code = Tonvia(4, argv);
+        output.out = testing::internal::GetCapturedStdout();
+        output.err = testing::internal::GetCapturedStderr();
+        return output;
+    }
+    static std::string ReadState() {
+        std::ifstream in(kState, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+    static void WriteState(const std::string& text) {
+        std::ofstream(kState, std::ios::binary) << text;
+    }
+};
+
+TEST_F(DemoShell, ConnectsAndCreatesTheStateFile) {
+    const Output output = Run();
+    EXPECT_EQ(output.code, 0);
+    EXPECT_EQ(output.out, "demo: connected to the virtual amplifier, model 77, firmware 2.28\n");
+    EXPECT_EQ(output.err, "");
+    std::string error;
+    const auto saved = tonvia::sim::DeviceStateFromJson(ReadState(), &error);
+    ASSERT_TRUE(saved) << error;
+    EXPECT_EQ(saved->mainVolume, tonvia::sim::FactoryState().mainVolume);
+}
+
+TEST_F(DemoShell, StartsFromTheSavedStateAndKeepsIt) {
+    tonvia::sim::DeviceState state = tonvia::sim::FactoryState();
+    state.mainVersion = 3;
+    state.slaveVersion = 1;
+    state.mainVolume = -33;
+    state.scenes[4].delayThousandths[2] = 4321;
+    WriteState(tonvia::sim::DeviceStateToJson(state));
+
+    const Output output = Run();
+    EXPECT_EQ(output.out, "demo: connected to the virtual amplifier, model 77, firmware 3.1\n");
+    const auto saved = tonvia::sim::DeviceStateFromJson(ReadState(), nullptr);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->mainVolume, -33);
+    EXPECT_EQ(saved->scenes[4].delayThousandths[2], 4321u);
+}
+
+TEST_F(DemoShell, ADamagedStateFileIsReportedAndLeftAlone) {
+    const std::string damaged =
+        "{\"format\": \"tonvia-virtual-amplifier\", \"version\": 1, \"model\": 300}";
+    WriteState(damaged);
+    const Output output = Run();
+    EXPECT_EQ(output.code, 0);
+    // It still runs, from the factory state.
+    EXPECT_EQ(output.out, "demo: connected to the virtual amplifier, model 77, firmware 2.28\n");
+    EXPECT_NE(output.err.find("demo-state.json cannot be used (model: expected an integer"),
+              std::string::npos)
+        << output.err;
+    EXPECT_NE(output.err.find("leaving the file as it is"), std::string::npos);
+    EXPECT_EQ(ReadState(), damaged);
+}
+
+TEST_F(DemoShell, TheBackendFollowsTheOptions) {
+    ShellOptions options;
+    EXPECT_STREQ(MakeDeviceBackend(options, nullptr)->Name(), "hidapi");
+    EXPECT_EQ(MakeDeviceBackend(options, nullptr)->Amplifier(), nullptr);
+    options.demo = true;
+    const auto demo = MakeDeviceBackend(options, nullptr);
+    EXPECT_STREQ(demo->Name(), "virtual amplifier");
+    ASSERT_NE(demo->Amplifier(), nullptr);
+    std::string error;
+    EXPECT_TRUE(demo->SaveState(&error));  // no file named: nothing to save
+    EXPECT_FALSE(fs::exists(kState));
 }
 
 TEST(Shell, NoLogFileWithoutTheMarker) {
