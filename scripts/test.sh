@@ -3,7 +3,8 @@
 #   1. the whole suite under AddressSanitizer + UndefinedBehaviorSanitizer (GoogleTest
 #      suites and the replay of every fuzz corpus);
 #   2. the link's concurrency tests under ThreadSanitizer;
-#   3. every libFuzzer target for a short, bounded time (clang).
+#   3. every libFuzzer target for a short, bounded time (clang);
+#   4. a release build of the application and the benchmarks.
 # Exits non-zero when anything fails; the last line sums up all runs.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -66,6 +67,13 @@ if CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_
     build "$root/build/fuzz"; then
     run_ctest "$root/build/fuzz" -L fuzz -j"$jobs"
 else
+    status=1
+fi
+
+echo "== Release build: the application and the benchmarks =="
+# The application is started from an optimised build; its warnings differ from Debug's.
+if ! { cmake -S "$root" -B "$root/build/bench" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DTONVIA_BUILD_TESTS=OFF >/dev/null && build "$root/build/bench"; }; then
     status=1
 fi
 
