@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-tools-dev libgl-dev
+  qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev
+  fonts-dejavu-core fonts-wqy-microhei
   libhidapi-dev libcjson-dev libzip-dev zlib1g-dev libudev-dev
   libreaderwriterqueue-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,0 +1,63 @@
+#pragma once
+// The skin package on disk and in memory: a zip archive whose members are protected with the
+// traditional zip encryption. Plain C++ over libzip, so the build-time packer shares it.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct zip;
+struct zip_source;
+
+namespace tonvia::ui {
+
+// Largest member the reader accepts; the package holds layouts, texts and small images.
+inline constexpr std::size_t kMaxArchiveMemberSize = 64u * 1024u * 1024u;
+
+struct ArchiveEntry {
+    std::string name;  // path inside the archive, '/' separated
+    std::vector<std::uint8_t> data;
+};
+
+// Every regular file below `root`, named by its path relative to `root`, sorted by name.
+// Returns nullopt (with `error`) when the folder cannot be read.
+std::optional<std::vector<ArchiveEntry>> CollectFolder(const std::filesystem::path& root,
+                                                       std::string* error);
+
+// Packs `entries` (deflated, each encrypted with `password`) into an archive in memory.
+std::optional<std::vector<std::uint8_t>> PackEncryptedZip(const std::vector<ArchiveEntry>& entries,
+                                                          const std::string& password,
+                                                          std::string* error);
+
+// Reads an encrypted archive held in memory. The archive keeps its own copy of the bytes.
+// Not for concurrent use from several threads without the internal lock it takes per call.
+class SkinArchive {
+  public:
+    // Opens `bytes` as a zip archive; malformed or truncated bytes give nullptr and `error`.
+    static std::unique_ptr<SkinArchive> Open(std::span<const std::uint8_t> bytes,
+                                             const std::string& password, std::string* error);
+    ~SkinArchive();
+    SkinArchive(const SkinArchive&) = delete;
+    SkinArchive& operator=(const SkinArchive&) = delete;
+
+    // The whole member `name`, or nullopt with `error` when it is missing, the password is
+    // wrong, or its data are damaged (checksum mismatch).
+    std::optional<std::vector<std::uint8_t>> Read(std::string_view name, std::string* error) const;
+    bool Contains(std::string_view name) const;
+    std::vector<std::string> Names() const;
+
+  private:
+    SkinArchive() = default;
+    std::vector<std::uint8_t> mBytes;
+    zip* mArchive = nullptr;
+    mutable std::mutex mMutex;
+};
+
+}  // namespace tonvia::ui
