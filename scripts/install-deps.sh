@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   clang-format gcovr
-  python3-scipy
+  python3 python3-scipy
 )
 
 missing=()

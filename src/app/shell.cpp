@@ -123,7 +123,7 @@ void ConnectOnce(DeviceBackend& backend, bool demo) {
 
 }  // namespace
 
-int Tonvia(int argc, const char* const* argv) {
+int Tonvia(int argc, const char* const* argv, const WindowRunner& runWindows) {
     const ShellOptions options = ParseShellOptions(argc, argv);
     if (options.help || !options.error.empty()) {
         std::FILE* out = options.help ? stdout : stderr;
@@ -146,13 +146,17 @@ int Tonvia(int argc, const char* const* argv) {
     const auto language = LanguageForIndex(lan);
     LogPrintA("language %d (%s)\n", lan, language ? language->name : "none");
 
-    char mutexName[64];
-    std::snprintf(mutexName, sizeof mutexName, INSTANCE_MUTEX_FORMAT, MODEL_NAME);
-    const tonvia::platform::InstanceLock instance(mutexName);
-    if (instance.AlreadyExisted()) {
-        LogPrintA("another instance is running\n");
-        std::fprintf(stderr, "tonvia: another instance is already running\n");
-        return 0;
+    // With windows, the main window holds the guard (it has to show its box).
+    std::optional<tonvia::platform::InstanceLock> instance;
+    if (!runWindows) {
+        char mutexName[64];
+        std::snprintf(mutexName, sizeof mutexName, INSTANCE_MUTEX_FORMAT, MODEL_NAME);
+        instance.emplace(mutexName);
+        if (instance->AlreadyExisted()) {
+            LogPrintA("another instance is running\n");
+            std::fprintf(stderr, "tonvia: another instance is already running\n");
+            return 0;
+        }
     }
     LogPrintA("shell ready%s\n", options.demo ? " (demo)" : "");
 
@@ -163,7 +167,13 @@ int Tonvia(int argc, const char* const* argv) {
         std::fprintf(stderr, "tonvia: %s\n", notice.c_str());
     }
     LogPrintA("HID backend: %s\n", backend->Name());
-    ConnectOnce(*backend, options.demo);
+    int code = 0;
+    if (runWindows) {
+        ShellContext context{options, *backend};
+        code = runWindows(context);
+    } else {
+        ConnectOnce(*backend, options.demo);
+    }
 
     std::string error;
     if (!backend->SaveState(&error)) {
@@ -173,5 +183,5 @@ int Tonvia(int argc, const char* const* argv) {
     }
     std::fflush(stdout);
     CloseLog();
-    return 0;
+    return code;
 }

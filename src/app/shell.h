@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <string>
+
+class DeviceBackend;
 
 // Options taken from the command line.
 struct ShellOptions {
@@ -16,5 +19,17 @@ ShellOptions ParseShellOptions(int argc, const char* const* argv);
 // header lines (step 1 of the start-up).
 void StartDebugLog();
 
-// The program's entry point; returns the process exit code.
-int Tonvia(int argc, const char* const* argv);
+// What the shell hands the window layer once the options, the log and the device backend
+// are ready.
+struct ShellContext {
+    const ShellOptions& options;
+    DeviceBackend& backend;
+};
+
+// Runs the program's windows until the main window closes; returns the exit code. The
+// window layer holds the single-instance guard and makes the first connect attempt.
+using WindowRunner = std::function<int(ShellContext& context)>;
+
+// The program's entry point; returns the process exit code. Without a window runner the
+// shell checks the single instance itself, connects once, reports and ends (a console run).
+int Tonvia(int argc, const char* const* argv, const WindowRunner& runWindows = {});

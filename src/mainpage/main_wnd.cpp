@@ -1,0 +1,744 @@
+#include "mainpage/main_wnd.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QProcess>
+#include <QScreen>
+#include <QTimer>
+
+#include "app/constants.h"
+#include "app/language.h"
+#include "app/log.h"
+#include "app/screen_dpi.h"
+#include "app/settings.h"
+#include "model/positions.h"
+#include "ui/display_scale.h"
+#include "ui/message_box.h"
+#include "ui/skin_resources.h"
+#include "ui/window_registry.h"
+
+// The virtual window "mainpage": it hears the page's notifications with the window but
+// handles none of its own.
+class CMainPage {
+  public:
+    void Notify(TNotifyUI&) {}
+};
+
+namespace {
+
+QByteArray Utf8(const QString& text) {
+    return text.toUtf8();
+}
+
+// Fills the "%d" of a translated text with `numbers` in order. The text comes from the skin,
+// so nothing but "%d" and "%%" is taken as a conversion: a stray "%s" stays as it is.
+QString FillNumbers(const QString& text, std::initializer_list<int> numbers, int limit) {
+    QString out;
+    auto next = numbers.begin();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'%' && i + 1 < text.size()) {
+            if (text[i + 1] == u'd' && next != numbers.end()) {
+                out += QString::number(*next++);
+                ++i;
+                continue;
+            }
+            if (text[i + 1] == u'%') {
+                out += u'%';
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out.left(limit);
+}
+
+// The menus in the page's dark theme (they are windows of their own and do not inherit
+// the page's style).
+constexpr char kMenuStyle[] =
+    "QMenu { background: #23272E; color: #D7DBE0; border: 1px solid #3B424C; padding: 4px 0px; }"
+    "QMenu::item { padding: 4px 22px 4px 26px; background: transparent; }"
+    "QMenu::item:selected { background: #3A2C18; color: #F2A23A; }"
+    "QMenu::item:disabled { color: #5B626C; }"
+    "QMenu::separator { height: 1px; background: #323842; margin: 4px 8px; }"
+    "QMenu::icon { padding-left: 6px; }"
+    "QMenu::right-arrow { width: 8px; height: 8px; }";
+
+// Swallows double clicks on the window (the caption must not maximise it).
+class WindowFilter final : public QObject {
+  public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::MouseButtonDblClick ||
+               event->type() == QEvent::NonClientAreaMouseButtonDblClick;
+    }
+};
+
+}  // namespace
+
+QString FillDeviceNumbers(const QString& text, int a, int b, int c, int d) {
+    return FillNumbers(text, {a, b, c, d}, 1023);
+}
+
+CMainWnd::CMainWnd(tonvia::platform::HidBackend& backend, tonvia::platform::DeviceMonitor* monitor,
+                   MainWndHooks hooks)
+    : mManager(backend, tonvia::ui::WindowRegistry::Instance()),
+      mVirtualWindows(83),
+      mMainPage(std::make_unique<CMainPage>()),
+      mMonitor(monitor),
+      mHooks(std::move(hooks)) {
+    mVirtualWindows.emplace(QStringLiteral("mainpage"), nullptr);
+}
+
+CMainWnd::~CMainWnd() {
+    StopDeviceWatch();
+}
+
+QWidget* CMainWnd::CreateControl(const QString& tag, QWidget* parent) {
+    return WindowImplBase::CreateControl(tag, parent);
+}
+
+void CMainWnd::OnInit() {
+    // 1. The channel strips into their container.
+    if (QWidget* container = FindControl(QStringLiteral("channel_settings")).Widget()) {
+        if (BuildLayout(QStringLiteral("xml/channel_settings_mixer.xml"), container) == nullptr) {
+            LogPrintA("layout xml/channel_settings_mixer.xml could not be built\n");
+        }
+    }
+    mManager.Device().mMainWnd = GetHWND();
+
+    // 3. Languages, the stored language, the DPI.
+    auto& skin = tonvia::ui::SkinResources::Instance();
+    for (const LanguageEntry& language : kLanguages) {
+        skin.AddLanguage(QString::fromLatin1(language.name), QString::fromLatin1(language.file));
+    }
+    const int lan = ReadConfigInt("lan", 0);
+    const auto language = LanguageForIndex(lan);
+    // A stored index outside the table falls back to English.
+    const QString name = QString::fromLatin1(language ? language->name : "en");
+    QString error;
+    if (!skin.SelectLanguage(name, &error)) {
+        LogPrintA("language %s: %s\n", Utf8(name).constData(), Utf8(error).constData());
+    }
+    const int dpi = mHooks.dpi > 0 ? mHooks.dpi : GetScreenDpi(tonvia::ui::CollectScreenInfo());
+    tonvia::ui::SetInterfaceDpi(dpi);
+    SetDpi(dpi);
+
+    // 2. The window keeps the size it was created with: no maximise, no sizing.
+    if (QWidget* host = GetWidget()) {
+        host->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+        host->setFixedSize(host->size());
+        mWindowFilter = std::make_unique<WindowFilter>();
+        host->installEventFilter(mWindowFilter.get());
+        auto display = [handle = GetHWND()] {
+            tonvia::ui::PostMessageTo(handle, WM_DISPLAYCHANGE);
+        };
+        auto watchScreen = [host, display](QScreen* screen) {
+            QObject::connect(screen, &QScreen::geometryChanged, host, display);
+        };
+        for (QScreen* screen : QGuiApplication::screens()) {
+            watchScreen(screen);
+        }
+        QObject::connect(qApp, &QGuiApplication::screenAdded, host,
+                         [watchScreen, display](QScreen* s) {
+                             watchScreen(s);
+                             display();
+                         });
+        QObject::connect(qApp, &QGuiApplication::screenRemoved, host, display);
+    }
+
+    // 4. The page.
+    mManager.BindPage(*this, IsLocalFileExist("debug.ini"), ScalePercent());
+    WriteVersionLabels();
+
+    // 5. The single-instance guard.
+    char lockName[64];
+    std::snprintf(lockName, sizeof lockName, INSTANCE_MUTEX_FORMAT, MODEL_NAME);
+    mInstanceLock = std::make_unique<tonvia::platform::InstanceLock>(
+        mHooks.instanceName.empty() ? std::string(lockName) : mHooks.instanceName);
+    if (mInstanceLock->AlreadyExisted()) {
+        LogPrintA("another instance is running\n");
+        QTimer::singleShot(0, GetWidget(), [this] {
+            ShowBox(QStringLiteral("${mutex_tips}"));
+            QTimer::singleShot(0, GetWidget(), [this] { SendSystemCommand(SC_CLOSE); });
+        });
+        return;
+    }
+    Handled("ConnectDevice");
+    LogPrintA("ConnectDevice(showError = false): the connection flow is not built yet\n");
+    StartDeviceWatch();
+}
+
+void CMainWnd::StartDeviceWatch() {
+    if (mMonitor == nullptr) {
+        LogPrintA("RegisterDeviceNotification\n");
+        return;
+    }
+    const WindowHandle handle = GetHWND();
+    mWatching = mMonitor->Start(
+        kAmplifierVendorId, kAmplifierProductId, [handle](const tonvia::platform::DeviceEvent& e) {
+            auto record = std::make_unique<DeviceChangeRecord>();
+            record->path = e.path;
+            record->vendorId = e.vendorId;
+            record->productId = e.productId;
+            const unsigned event = e.kind == tonvia::platform::DeviceEventKind::Arrived
+                                       ? DBT_DEVICEARRIVAL
+                                       : DBT_DEVICEREMOVECOMPLETE;
+            tonvia::ui::PostMessageTo(handle, WM_DEVICECHANGE, event, 0, std::move(record));
+        });
+    if (!mWatching) {
+        LogPrintA("RegisterDeviceNotification\n");
+    }
+}
+
+void CMainWnd::StopDeviceWatch() {
+    if (mWatching && mMonitor != nullptr) {
+        mMonitor->Stop();
+    }
+    mWatching = false;
+}
+
+void CMainWnd::WriteVersionLabels() {
+    using tonvia::ui::Translate;
+    if (UiControl soft = FindControl(QStringLiteral("soft_version"))) {
+        soft.SetText(QStringLiteral("%1 %2").arg(Translate(QStringLiteral("${soft_version}")),
+                                                 QLatin1String(VERSION)));
+    }
+    if (UiControl inner = FindControl(QStringLiteral("inner_fw_version"))) {
+        inner.SetText(QStringLiteral("%1 v%2.%3")
+                          .arg(Translate(QStringLiteral("${inner_fw_version}")))
+                          .arg(INNER_FW_MAJOR)
+                          .arg(INNER_FW_MINOR));
+        inner.SetVisible(true);
+    }
+}
+
+void CMainWnd::ChangeLanguage(const QString& name, const QString& index) {
+    LogPrintA("change language to %s - %s\n", Utf8(name).constData(), Utf8(index).constData());
+    QString error;
+    if (!tonvia::ui::SkinResources::Instance().SelectLanguage(name, &error)) {
+        LogPrintA("language %s: %s\n", Utf8(name).constData(), Utf8(error).constData());
+        return;  // the stored index keeps naming a language that works
+    }
+    WriteConfigString("lan", index.toStdString());
+    if (QWidget* host = GetWidget()) {
+        host->update();
+    }
+    RetranslateControls();
+    LogPrintA("change language finish\n");
+    mManager.UpdateAllVolumeEdit();
+    WriteVersionLabels();
+}
+
+void CMainWnd::Handled(const char* name) {
+    mHandled.emplace_back(name);
+}
+
+void CMainWnd::Pending(PageAction action, int index) {
+    Handled(PageActionName(action));
+    LogPrintA("%s(%d): the page operation is not built yet\n", PageActionName(action), index);
+}
+
+void CMainWnd::ShowBox(const QString& text) {
+    Handled("MessageBox");
+    if (mHooks.messageBox) {
+        mHooks.messageBox(*this, text);
+        return;
+    }
+    tonvia::ui::ShowErrorBox(tonvia::ui::Translate(text));
+}
+
+// ---- Notifications -------------------------------------------------------------------------
+
+void CMainWnd::OnClick(TNotifyUI& msg) {
+    const QString name = msg.pSender.GetName();
+    if (name == QLatin1String("closebtn")) {
+        SendSystemCommand(SC_CLOSE);
+        return;
+    }
+    const PageRoute route =
+        RouteNotify(QString::fromLatin1(DUI_MSGTYPE_CLICK), name, msg.pSender.GetUserData());
+    if (route.action == PageAction::None) {
+        return;
+    }
+    Dispatch(route, &msg);
+}
+
+void CMainWnd::Notify(TNotifyUI& msg) {
+    const QString name = msg.pSender.GetName();
+    const QByteArray n = Utf8(name);
+    const QString& type = msg.sType;
+    if (type == QLatin1String(DUI_MSGTYPE_SELECTCHANGED)) {
+        LogPrintA("on option %s DUI_MSGTYPE_SELECTCHANGED index %d\n", n.constData(),
+                  static_cast<int>(msg.wParam));
+    } else if (type == QLatin1String(DUI_MSGTYPE_VALUECHANGED_RIGHT)) {
+        LogPrintA("on edit %s DUI_MSGTYPE_VALUECHANGED_RIGHT\n", n.constData());
+    } else if (type == QLatin1String(DUI_MSGTYPE_VALUECHANGED_LEFT)) {
+        LogPrintA("on edit %s DUI_MSGTYPE_VALUECHANGED_LEFT\n", n.constData());
+    } else if (type == QLatin1String(DUI_MSGTYPE_RETURN)) {
+        LogPrintA("on edit %s DUI_MSGTYPE_RETURN\n", n.constData());
+    } else if (type == QLatin1String(DUI_MSGTYPE_KILLFOCUS)) {
+        LogPrintA("on %s DUI_MSGTYPE_KILLFOCUS\n", n.constData());
+    } else if (type == QLatin1String(DUI_MSGTYPE_SETFOCUS)) {
+        LogPrintA("on %s DUI_MSGTYPE_SETFOCUS\n", n.constData());
+        DelaySliderVisibility(name);
+    } else if (type == QLatin1String(DUI_MSGTYPE_ITEMSELECT)) {
+        LogPrintA("on %s DUI_MSGTYPE_ITEMSELECT\n", n.constData());
+    }
+    if (type != QLatin1String(DUI_MSGTYPE_CLICK)) {
+        const PageRoute route = RouteNotify(type, name, msg.pSender.GetUserData());
+        if (route.action != PageAction::None) {
+            Dispatch(route, &msg);
+        }
+    }
+    WindowImplBase::Notify(msg);
+}
+
+void CMainWnd::DelaySliderVisibility(const QString& focused) {
+    int channel = -1;
+    if (focused.startsWith(QLatin1String("edit_ch_delay_")) ||
+        focused.startsWith(QLatin1String("slider_ch_delay_"))) {
+        channel = FindControl(focused).GetUserData().toInt();
+    } else {
+        LogPrintA("on mSliderChDelay SetVisible false\n");
+    }
+    for (int ch = 0; ch < kOutChannelCount; ++ch) {
+        FindControl(QStringLiteral("slider_ch_delay_%1").arg(ch)).SetVisible(ch == channel);
+        FindControl(QStringLiteral("control_empty_%1").arg(ch)).SetVisible(ch != channel);
+    }
+}
+
+void CMainWnd::MoveFocus(const QString& from, bool forward) {
+    const int eqSize =
+        mManager.Live().channels[static_cast<std::size_t>(mManager.CurrentChannel())].eqSize;
+    QString name = from;
+    // Disabled edits (bands beyond the channel's count) are passed over.
+    for (int guard = 0; guard < 200; ++guard) {
+        const auto next = FocusRingNext(name, forward, eqSize, mManager.GeqMode());
+        if (!next) {
+            return;
+        }
+        name = *next;
+        UiControl control = FindControl(name);
+        if (control && control.IsEnabled()) {
+            control.SetFocusSelectAll();
+            return;
+        }
+    }
+}
+
+void CMainWnd::Dispatch(const PageRoute& route, TNotifyUI* msg) {
+    const QString name = msg != nullptr ? msg->pSender.GetName() : QString();
+    const int index = route.index;
+    switch (route.action) {
+        case PageAction::Minimize:
+            Handled("Minimize");
+            SendSystemCommand(SC_MINIMIZE);
+            return;
+        case PageAction::OutputMenu:
+            Handled("OutputMenu");
+            menuChannel = index;
+            ShowMenu(Menu::Output, msg->pSender);
+            return;
+        case PageAction::OptionMenu:
+            Handled("OptionMenu");
+            ShowMenu(Menu::Option, msg->pSender);
+            return;
+        case PageAction::SceneMenu:
+            Handled("SceneMenu");
+            ShowMenu(Menu::Scene, msg->pSender);
+            return;
+        case PageAction::AdvanceMenu:
+            Handled("AdvanceMenu");
+            ShowMenu(Menu::Advance, msg->pSender);
+            return;
+        case PageAction::DelayLinkMenu:
+            Handled("DelayLinkMenu");
+            menuChannel = index;
+            ShowMenu(Menu::DelayLink, msg->pSender);
+            return;
+        case PageAction::SetCurChannelChange:
+            Handled("SetCurChannelChange");
+            mManager.SetCurChannelChange(index);
+            return;
+        case PageAction::ChannelFocus:
+            Handled("ChannelFocus");
+            if (index != mManager.CurrentChannel()) {
+                mManager.SetCurChannelChange(index);
+            }
+            return;
+        case PageAction::SpeakerDelayFocus: {
+            Handled("SpeakerDelayFocus");
+            const auto& outputs = mManager.Live().outputs;
+            for (int ch = 0; ch < kOutChannelCount; ++ch) {
+                if (outputs[static_cast<std::size_t>(ch)] == index) {
+                    mManager.SetCurChannelChange(ch);
+                    break;
+                }
+            }
+            msg->pSender.SetFocusSelectAll();
+            return;
+        }
+        case PageAction::SetInputSource:
+            Handled("SetInputSource");
+            mManager.ShowInputSource(msg->pSender.GetCurSel());
+            // Only a connected page tells the device and reads its master volume back.
+            if (FindControl(QStringLiteral("btnConnect")).IsSelected()) {
+                mManager.Device().Source_Switch_Ctrl(
+                    kSourceDeviceCodeBase + mManager.Live().inputSource, true);
+                getMainVolumeTimer = 10;
+                SetTimer(GET_MAIN_VOLUME_TIMER, 1000);
+            }
+            return;
+        case PageAction::FocusForward:
+        case PageAction::FocusBack:
+            Handled(PageActionName(route.action));
+            MoveFocus(name, route.action == PageAction::FocusForward);
+            return;
+        case PageAction::EqEditNext: {
+            Handled("EqEditNext");
+            LogPrintA("on eq %s killfocus index %d\n", Utf8(name).constData(), index);
+            const int bands =
+                std::max(1, mManager.Live()
+                                .channels[static_cast<std::size_t>(mManager.CurrentChannel())]
+                                .eqSize);
+            QString next;
+            if (name.startsWith(QLatin1String("eq_freq_"))) {
+                next = QStringLiteral("eq_q_%1").arg(index);
+            } else if (name.startsWith(QLatin1String("eq_q_"))) {
+                next = QStringLiteral("eq_gain_%1").arg(index);
+            } else {
+                const int band = (index + 1) % bands;
+                next = mManager.GeqMode() ? QStringLiteral("eq_gain_%1").arg(band)
+                                          : QStringLiteral("eq_freq_%1").arg(band);
+            }
+            FindControl(next).SetFocusSelectAll();
+            return;
+        }
+        case PageAction::SetChEqEdit:
+            LogPrintA("on eq %s killfocus index %d\n", Utf8(name).constData(), index);
+            break;
+        case PageAction::UpdateEqualizerBand:
+            LogPrintA("on eq %s setfocus index %d\n", Utf8(name).constData(), index);
+            break;
+        case PageAction::EqualizerCallback:
+            LogPrintA("on DUI_MSGTYPE_EQUALIZERCHANGED index %d\n", index);
+            break;
+        case PageAction::EqSlider:
+            LogPrintA("on eq silder %s valuechanged index %d value %d\n", Utf8(name).constData(),
+                      index, msg->pSender.GetValue());
+            break;
+        case PageAction::ChannelVolumeSlider:
+            LogPrintA("on volume silder %s valuechanged index %d\n", Utf8(name).constData(), index);
+            break;
+        case PageAction::ChannelDelaySlider:
+            LogPrintA("on delay silder %s valuechanged index %d\n", Utf8(name).constData(), index);
+            break;
+        default:
+            break;
+    }
+    Pending(route.action, index);
+}
+
+// ---- Menus ---------------------------------------------------------------------------------
+
+CMenuWnd* CMainWnd::ShowMenu(Menu menu, const UiControl& anchor) {
+    QWidget* widget = anchor.Widget();
+    if (widget == nullptr) {
+        return nullptr;
+    }
+    const QPoint topLeft = widget->mapToGlobal(QPoint(0, 0));
+    const QRect r(topLeft, widget->size());
+    QString path;
+    QPoint point;
+    unsigned alignment = 0;
+    switch (menu) {
+        case Menu::Output:
+            path = QStringLiteral("xml/output_menu.xml");
+            point = QPoint(r.left(), r.bottom());
+            alignment = 6;
+            break;
+        case Menu::Option:
+            path = QStringLiteral("xml/option_menu.xml");
+            point = QPoint(r.right(), r.bottom());
+            alignment = 12;
+            break;
+        case Menu::Scene:
+            path = QStringLiteral("xml/scene_menu.xml");
+            point = QPoint(r.right(), r.bottom());
+            alignment = 12;
+            break;
+        case Menu::Advance:
+            path = QStringLiteral("xml/advance_menu.xml");
+            point = QPoint(r.left(), r.bottom());
+            alignment = 6;
+            break;
+        case Menu::DelayLink:
+            path = QStringLiteral("xml/delay_link_group_menu.xml");
+            point = QPoint(r.left(), r.top() - 4);
+            alignment = 16;
+            break;
+    }
+    CMenuWnd* window = CMenuWnd::CreateMenu(path, GetHWND(), point, alignment, ScalePercent());
+    if (window == nullptr) {
+        LogPrintA("menu %s could not be built\n", Utf8(path).constData());
+        return nullptr;
+    }
+    const bool linkOpen = mManager.Device().IsConnected();
+    const SceneConfig& live = mManager.Live();
+    switch (menu) {
+        case Menu::Option:
+            window->SetItemEnabled(QStringLiteral("option_item_reset_default"), linkOpen);
+            break;
+        case Menu::Scene:
+            for (const char* item :
+                 {"scene_item_load_scene", "scene_item_saveas_scene", "scene_item_delete_scene"}) {
+                window->SetItemEnabled(QLatin1String(item), linkOpen);
+            }
+            break;
+        case Menu::Advance:
+            for (const char* item : {"advance_item_autocal", "advance_item_poweroff_delay",
+                                     "advance_item_ktv", "advance_item_compressor"}) {
+                window->SetItemVisible(QLatin1String(item), false);
+            }
+            break;
+        case Menu::Output: {
+            const QIcon mark(
+                tonvia::ui::SkinResources::Instance().Image(QStringLiteral("img/right.png")));
+            for (const SpeakerPosition& position : kSpeakerPositions) {
+                if (QAction* action = window->FindItem(QLatin1String(position.tag))) {
+                    action->setIcon(live.IsCodeInUse(position.code) ? mark : QIcon());
+                    action->setEnabled(live.IsCodeAllowed(menuChannel, position.code));
+                }
+            }
+            break;
+        }
+        case Menu::DelayLink:
+            break;
+    }
+    window->setStyleSheet(QLatin1String(kMenuStyle));
+    mOpenMenu = window;
+    window->Show();
+    return window;
+}
+
+void CMainWnd::OnMenuCommand(const MenuCommandRecord& record) {
+    LogPrintA("on menu click %s\n", Utf8(record.name).constData());
+    const PageRoute route = RouteMenu(record.name, record.userData);
+    switch (route.action) {
+        case PageAction::None:
+            return;
+        case PageAction::ChangeLanguage: {
+            Handled("ChangeLanguage");
+            const QString current = tonvia::ui::SkinResources::Instance().CurrentLanguage();
+            const auto choice =
+                LanguageForMenuItem(record.name.toStdString(), current.toStdString());
+            if (choice) {
+                ChangeLanguage(QString::fromLatin1(choice->name), QString::number(choice->index));
+            }
+            return;
+        }
+        case PageAction::SetChDelayLink:
+            LogPrintA("%d: %s\n", menuChannel, Utf8(record.name).constData());
+            Pending(route.action, route.index);
+            return;
+        case PageAction::FirmwareUpgrade:
+            // A plug-out during the update shows no box while this flag is set.
+            mMenuUpdate = true;
+            Pending(route.action, -1);
+            mMenuUpdate = false;
+            return;
+        default:
+            Pending(route.action, menuChannel);
+            return;
+    }
+}
+
+// ---- Messages ------------------------------------------------------------------------------
+
+void CMainWnd::OnMessage(WindowMessage& message) {
+    using tonvia::commands::ApplyWindowMessage;
+    switch (message.message) {
+        case WM_MENU_COMMAND:
+            if (auto record = tonvia::ui::TakeRecord<MenuCommandRecord>(message)) {
+                OnMenuCommand(*record);
+            }
+            return;
+        case WM_READ_DSP_VALUE:
+        case WM_READ_MCU_VALUE:
+        case WM_READ_SENCE_VALUE:
+        case WM_READ_KTV_VALUE: {
+            static constexpr std::pair<unsigned, const char*> kNames[] = {
+                {WM_READ_DSP_VALUE, "ReadDspValueCallback"},
+                {WM_READ_MCU_VALUE, "ReadMcuValueCallback"},
+                {WM_READ_SENCE_VALUE, "ReadSenceValueCallback"},
+                {WM_READ_KTV_VALUE, "ReadKtvValueCallback"}};
+            for (const auto& [number, name] : kNames) {
+                if (number == message.message) {
+                    Handled(name);
+                }
+            }
+            const auto change = ApplyWindowMessage(
+                mManager.Model(), message, mManager.Device().mcu_is_normal_mode.load() != 0);
+            if (change.Has(tonvia::commands::kStopVolumePoll)) {
+                KillTimer(GET_MAIN_VOLUME_TIMER);
+            }
+            return;
+        }
+        case WM_DEVICE_STATUS_UNNORMAL:
+            ShowBox(QStringLiteral("${device_status_unnormal}"));
+            Pending(PageAction::FirmwareUpgrade, -1);
+            return;
+        case WM_DEVICE_REBOOT:
+            if (mBusyWindow) {
+                mBusyWindow->close();
+            }
+            ShowBox(QStringLiteral("${device_reboot}"));
+            return;
+        case WM_CONNECT_FAIL:
+            ShowBox(QStringLiteral("${device_connect_fail}"));
+            return;
+        case WM_SET_CONNECTED:
+            Handled("OnConnected");
+            LogPrintA("OnConnected: the connection flow is not built yet\n");
+            return;
+        case WM_SET_DISCONNECTED:
+            Handled("DisconnectDevice");
+            mManager.Device().CloseHIDDevice(true);
+            return;
+        case WM_FORCE_UPDATE:
+            Handled("ForceUpdate");
+            LogPrintA("ForceUpdate: the update flow is not built yet\n");
+            return;
+        case WM_DSP_FW_NEWER: {
+            const SceneConfig& live = mManager.Live();
+            ShowBox(FillDeviceNumbers(tonvia::ui::Translate(QStringLiteral("${dsp_fw_new_tips}")),
+                                      live.mainVersion, live.slaveVersion, INNER_FW_MAJOR,
+                                      INNER_FW_MINOR));
+            return;
+        }
+        case WM_SHOW_LOADING:
+            Handled("ShowLoading");
+            if (mBusyWindow) {
+                mBusyWindow->close();
+            }
+            LogPrintA("the busy window is not built yet\n");
+            return;
+        case WM_CLOSE_LOADING:
+            Handled("CloseLoading");
+            if (mBusyWindow) {
+                mBusyWindow->close();
+            }
+            return;
+        case WM_DEVICECHANGE: {
+            auto record = tonvia::ui::TakeRecord<DeviceChangeRecord>(message);
+            OnDeviceChange(static_cast<unsigned>(message.wParam), record.get());
+            return;
+        }
+        case WM_CLOSE:
+            OnCloseWindow();
+            return;
+        case WM_DISPLAYCHANGE:
+            OnDisplayChange();
+            return;
+        default:
+            return;
+    }
+}
+
+void CMainWnd::OnDeviceChange(unsigned event, const DeviceChangeRecord* record) {
+    if (event == DBT_DEVNODES_CHANGED) {
+        LogPrintA("Message DBT_DEVNODES_CHANGED\n");
+        return;
+    }
+    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) {
+        LogPrintA("Message %d\n", static_cast<int>(event));
+        return;
+    }
+    const bool arrival = event == DBT_DEVICEARRIVAL;
+    LogPrintA(arrival ? "Message DBT_DEVICEARRIVAL\n" : "Message DBT_DEVICEREMOVECOMPLETE\n");
+    if (record == nullptr || record->vendorId != kAmplifierVendorId ||
+        record->productId != kAmplifierProductId) {
+        return;  // another device
+    }
+    CloseOpenPrompts();
+    Handled(arrival ? "DevicePlugin" : "DevicePlugOut");
+    LogPrintA("%s: the connection flow is not built yet\n",
+              arrival ? "DevicePlugin" : "DevicePlugOut");
+}
+
+void CMainWnd::CloseOpenPrompts() {
+    const QString tips = tonvia::ui::Translate(QStringLiteral("${tips}"));
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        WindowImplBase* window = WindowImplBase::FromWidget(widget);
+        if (window == nullptr || window == this || window->IsClosing()) {
+            continue;
+        }
+        if (widget->windowTitle() == tips) {
+            window->Close(0);
+        } else if (widget->objectName() == QLatin1String("MsgWnd")) {
+            const QPointer<QWidget> alive(widget);
+            QTimer::singleShot(0, widget, [alive, window] {
+                if (alive) {
+                    window->SendSystemCommand(SC_CLOSE);
+                }
+            });
+        }
+    }
+}
+
+void CMainWnd::OnCloseWindow() {
+    Handled("Close");
+    LogPrintA("main window closing\n");
+    if (mManager.Device().IsConnected()) {
+        mManager.Device().CloseHIDDevice(true);  // the PC-leaves message goes first
+    }
+    CloseOpenPrompts();
+    StopDeviceWatch();
+    tonvia::ui::PostQuitMessage();
+}
+
+void CMainWnd::OnDisplayChange() {
+    Handled("DisplayChange");
+    LogPrintA("display changed: starting again\n");
+    QTimer::singleShot(0, GetWidget(), [this] { SendSystemCommand(SC_CLOSE); });
+    if (mHooks.restart) {
+        mHooks.restart();
+    } else {
+        QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+    }
+}
+
+void CMainWnd::OnTimer(unsigned id) {
+    if (id == GET_MAIN_VOLUME_TIMER) {
+        LogPrintA("GET_MAIN_VOLUME_TIMER, getMainVolumeTimer=%d\n", getMainVolumeTimer);
+        if (getMainVolumeTimer > 0) {
+            mManager.Device().Get_Main_Volume();
+            --getMainVolumeTimer;
+        } else {
+            KillTimer(GET_MAIN_VOLUME_TIMER);
+        }
+    }
+    // STATUS_READ_TIMER: nothing.
+}
+
+bool CMainWnd::OnKeyDown(QKeyEvent*) {
+    return true;  // window-level keys are swallowed; controls get theirs first
+}
+
+void CMainWnd::OnSystemCommand(unsigned command) {
+    if (command == SC_MAXIMIZE) {
+        return;  // the window keeps its size
+    }
+    if (command == SC_CLOSE) {
+        OnCloseWindow();
+    }
+    WindowImplBase::OnSystemCommand(command);
+}
+
+void CMainWnd::OnDestroyed() {
+    StopDeviceWatch();
+    tonvia::ui::PostQuitMessage();
+}

@@ -1,0 +1,134 @@
+#pragma once
+// The main window: the page with the graph, the band columns, the channel strips and the
+// master controls. It owns the page controller (and with it the model and the device
+// link), routes every notification, posted message, timer and menu choice of the page to
+// a named handler, and carries the shell steps that need the window: languages, DPI, the
+// single-instance guard and the device arrival/removal watch.
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "mainpage/equalizer_manager.h"
+#include "mainpage/page_routes.h"
+#include "platform/device_monitor.h"
+#include "platform/instance_lock.h"
+#include "ui/menu.h"
+#include "ui/window_impl_base.h"
+
+// Messages of the window beyond the link's.
+inline constexpr unsigned WM_CLOSE = 0x0010;
+inline constexpr unsigned WM_DEVICECHANGE = 0x0219;
+inline constexpr unsigned WM_DISPLAYCHANGE = 0x007E;
+inline constexpr unsigned DBT_DEVICEARRIVAL = 0x8000;
+inline constexpr unsigned DBT_DEVICEREMOVECOMPLETE = 0x8004;
+inline constexpr unsigned DBT_DEVNODES_CHANGED = 0x0007;
+
+inline constexpr unsigned GET_MAIN_VOLUME_TIMER = 4114;
+inline constexpr unsigned STATUS_READ_TIMER = 7698;
+
+// The amplifier's USB ids; device events of any other device are only logged.
+inline constexpr std::uint16_t kAmplifierVendorId = 0x0483;
+inline constexpr std::uint16_t kAmplifierProductId = 0x5750;
+
+// What travels with WM_DEVICECHANGE (wParam is the DBT_ event).
+struct DeviceChangeRecord final : MessageRecord {
+    std::string path;
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+};
+
+// Things the window asks of its surroundings, replaceable for tests.
+struct MainWndHooks {
+    // A modal message box over the main window ("${tips}", one "${confirm}" button).
+    std::function<void(WindowImplBase& owner, const QString& text)> messageBox;
+    // Starts the program again (after a display change).
+    std::function<void()> restart;
+    // The DPI of the page; 0 takes the rule over the screens.
+    int dpi = 0;
+    // The name of the single-instance lock; empty takes the product's.
+    std::string instanceName;
+};
+
+class CMainPage;
+
+// Fills the "%d" conversions of a translated text (the firmware box) with four numbers; any
+// other "%" sequence of the text stays as it is. At most 1023 characters.
+QString FillDeviceNumbers(const QString& text, int a, int b, int c, int d);
+
+class CMainWnd final : public WindowImplBase {
+  public:
+    CMainWnd(tonvia::platform::HidBackend& backend, tonvia::platform::DeviceMonitor* monitor,
+             MainWndHooks hooks = {});
+    ~CMainWnd() override;
+
+    QString ClassName() const override { return QStringLiteral("MainWnd"); }
+    QString SkinName() const override { return QStringLiteral("XML_MAIN"); }
+    QWidget* CreateControl(const QString& tag, QWidget* parent) override;
+    void OnInit() override;
+    void OnClick(TNotifyUI& msg) override;
+    void Notify(TNotifyUI& msg) override;
+    void OnMessage(WindowMessage& message) override;
+    void OnTimer(unsigned id) override;
+    bool OnKeyDown(QKeyEvent* event) override;
+    void OnSystemCommand(unsigned command) override;
+    void OnDestroyed() override;
+
+    EqualizerManager& Manager() { return mManager; }
+    int MenuChannel() const { return menuChannel; }
+    // True when this instance holds the single-instance lock.
+    bool IsFirstInstance() const { return mInstanceLock && !mInstanceLock->AlreadyExisted(); }
+    bool WatchesDevices() const { return mWatching; }
+    // The menu open now (null when none).
+    CMenuWnd* OpenMenu() const { return mOpenMenu.data(); }
+    // The handler names reached so far, in order (the most recent last).
+    const std::vector<std::string>& HandledLog() const { return mHandled; }
+
+    // Language switch: selects the language, stores its index in "lan", re-applies the
+    // texts, the volume texts and the version labels.
+    void ChangeLanguage(const QString& name, const QString& index);
+    void WriteVersionLabels();
+
+    // Opens the option, scene, advance, output or delay-link menu at its anchor.
+    enum class Menu { Option, Scene, Advance, Output, DelayLink };
+    CMenuWnd* ShowMenu(Menu menu, const UiControl& anchor);
+
+    // The display configuration changed: close and start again.
+    void OnDisplayChange();
+
+  private:
+    void Dispatch(const PageRoute& route, TNotifyUI* msg);
+    void OnMenuCommand(const MenuCommandRecord& record);
+    void OnDeviceChange(unsigned event, const DeviceChangeRecord* record);
+    void OnCloseWindow();
+    void CloseOpenPrompts();
+    void MoveFocus(const QString& from, bool forward);
+    void DelaySliderVisibility(const QString& focused);
+    void ShowBox(const QString& text);
+    // A handler whose page operation comes with the editing operations: logged only.
+    void Pending(PageAction action, int index);
+    void Handled(const char* name);
+    void StartDeviceWatch();
+    void StopDeviceWatch();
+
+    // Members in the order they are built.
+    EqualizerManager mManager;
+    std::unordered_map<QString, QObject*> mVirtualWindows;  // 83 buckets
+    std::unique_ptr<CMainPage> mMainPage;
+    QPointer<CMenuWnd> mOpenMenu;
+    QPointer<QWidget> mBusyWindow;
+    int menuChannel = 0;
+    std::unique_ptr<tonvia::platform::InstanceLock> mInstanceLock;
+    tonvia::platform::DeviceMonitor* mMonitor = nullptr;
+
+    MainWndHooks mHooks;
+    bool mWatching = false;
+    bool mMenuUpdate = false;
+    int getMainVolumeTimer = 0;
+    std::vector<std::string> mHandled;
+    std::unique_ptr<QObject> mWindowFilter;
+};
