@@ -1,5 +1,7 @@
 #include "mainpage/main_wnd.h"
 
+#include "dialogs/msg_wnd.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
@@ -247,7 +249,7 @@ void CMainWnd::ShowBox(const QString& text) {
         mHooks.messageBox(*this, text);
         return;
     }
-    tonvia::ui::ShowErrorBox(tonvia::ui::Translate(text));
+    CMsgWnd::ShowMessage(GetWidget(), QStringLiteral("${tips}"), text);
 }
 
 // ---- Notifications -------------------------------------------------------------------------
