@@ -2,8 +2,10 @@
 // language, format strings keep their conversions, and message texts fit a message box.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -227,6 +229,32 @@ TEST_F(LanguageFiles, EveryUsedKeyIsTranslatedAndNoOtherKeyIsPresent) {
             EXPECT_TRUE(keys_->count(key)) << entry.file << " holds unused key " << key;
         }
     }
+}
+
+// Every key that a layout, the page generator or the code names is in the key list (and so,
+// by the test above, in every language file). Build-system variables are upper case.
+TEST_F(LanguageFiles, KeysUsedInLayoutsAndCodeAreListed) {
+    namespace fs = std::filesystem;
+    const std::regex keyPattern(R"(\$\{[a-z][A-Za-z0-9_ ]*\})");
+    const std::set<std::string> extensions = {".ui", ".xml", ".py", ".cpp", ".h"};
+    int filesScanned = 0;
+    for (const char* folder : {"skin", "skin_src", "src"}) {
+        const fs::path root = fs::path(TONVIA_SOURCE_ROOT) / folder;
+        for (const auto& entry : fs::recursive_directory_iterator(root)) {
+            if (!entry.is_regular_file() || !extensions.count(entry.path().extension().string()) ||
+                entry.path().parent_path().filename() == "lan") {
+                continue;
+            }
+            ++filesScanned;
+            const std::string text = ReadFile(entry.path().string());
+            for (std::sregex_iterator it(text.begin(), text.end(), keyPattern), end; it != end;
+                 ++it) {
+                EXPECT_TRUE(keys_->count(it->str()))
+                    << entry.path().string() << " uses " << it->str() << ", which no language has";
+            }
+        }
+    }
+    EXPECT_GT(filesScanned, 50);
 }
 
 TEST_F(LanguageFiles, FormatStringsKeepTheEnglishConversions) {
