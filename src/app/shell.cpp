@@ -21,6 +21,8 @@ ShellOptions ParseShellOptions(int argc, const char* const* argv) {
         constexpr std::string_view kDemoState = "--demo-state";
         if (arg == "--demo") {
             options.demo = true;
+        } else if (arg == "--startup-check") {
+            options.startupCheck = true;
         } else if (arg == kDemoState || arg.starts_with("--demo-state=")) {
             std::string_view path;
             if (arg == kDemoState) {
@@ -134,7 +136,9 @@ int Tonvia(int argc, const char* const* argv, const WindowRunner& runWindows) {
                      "usage: tonvia [--demo] [--demo-state FILE]\n"
                      "  --demo              run against the built-in virtual amplifier\n"
                      "  --demo-state FILE   keep the virtual amplifier's state in FILE (JSON)\n"
-                     "                      between runs; implies --demo\n");
+                     "                      between runs; implies --demo\n"
+                     "  --startup-check     open the main window, print the time to it and the\n"
+                     "                      peak memory, and close again\n");
         return options.help ? 0 : 2;
     }
 

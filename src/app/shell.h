@@ -10,7 +10,8 @@ struct ShellOptions {
     bool demo = false;      // run against the built-in virtual amplifier
     std::string demoState;  // --demo-state: the virtual amplifier's state file (implies demo)
     bool help = false;
-    std::string error;  // set when the command line cannot be used
+    bool startupCheck = false;  // open the main window, report the start-up time, close
+    std::string error;          // set when the command line cannot be used
 };
 
 ShellOptions ParseShellOptions(int argc, const char* const* argv);

@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QPointer>
 #include <QTimer>
+#include <cstdio>
 #include <memory>
 
 #include "app/device_backend.h"
 #include "app/log.h"
 #include "graph/graph_controls.h"
+#include "platform/process_info.h"
 #include "platform/udev_monitor.h"
 #include "sim/virtual_amplifier.h"
 #include "ui/skin_resources.h"
@@ -51,6 +53,13 @@ int RunMainWindow(ShellContext& context, const MainWindowOptions& options) {
     window->CenterWindow();
     window->ShowWindow(true);
     LogPrintA("main window shown\n");
+    if (options.reportStartup) {
+        QApplication::processEvents();  // the first paint belongs to showing the window
+        std::printf("startup: %.1f ms to the shown main window, peak resident memory %.1f MB\n",
+                    tonvia::platform::MillisecondsSinceProcessStart(),
+                    static_cast<double>(tonvia::platform::PeakResidentKiB()) / 1024.0);
+        std::fflush(stdout);
+    }
     if (options.closeAfterShow) {
         QPointer<QWidget> host = window->GetWidget();
         CMainWnd* raw = window.get();

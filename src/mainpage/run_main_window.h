@@ -8,6 +8,8 @@ struct MainWindowOptions {
     MainWndHooks hooks;
     // Close the main window as soon as it is shown (start-up checks and benchmarks).
     bool closeAfterShow = false;
+    // Print the time from process start to the shown window and the peak memory.
+    bool reportStartup = false;
 };
 
 // Loads the embedded skin, creates the main window "KR DSP Audio" centred on the screen,
