@@ -1,5 +1,7 @@
 #include "graph/label_style.h"
 
+#include "ui/sbutton.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStringList>
@@ -17,19 +19,8 @@ bool IsTrue(const QString& value) {
 }  // namespace
 
 std::optional<QColor> ParseSkinColor(const QString& text) {
-    QString hex = text.trimmed();
-    if (hex.startsWith(QLatin1Char('#'))) {
-        hex.remove(0, 1);
-    }
-    if (hex.size() != 6 && hex.size() != 8) {
-        return std::nullopt;
-    }
-    bool ok = false;
-    const unsigned value = hex.toUInt(&ok, 16);
-    if (!ok) {
-        return std::nullopt;
-    }
-    return QColor::fromRgba(hex.size() == 6 ? (0xFF000000u | value) : value);
+    // The skin writes colours one way for every control.
+    return CSButtonUI::ParseColor(text);
 }
 
 bool LabelTextStyle::Apply(const QString& name, const QString& value) {

@@ -1,5 +1,5 @@
 // One QApplication for the whole test program, on the offscreen platform unless the
-// environment chose another.
+// environment chose another. Every GUI test program links this file.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -18,7 +18,7 @@ class QtEnvironment final : public ::testing::Environment {
 
   private:
     int mArgc = 1;
-    char mName[9] = "ui_tests";
+    char mName[13] = "tonvia_tests";
     char* mArgv[2] = {mName, nullptr};
     std::unique_ptr<QApplication> mApp;
 };
