@@ -7,6 +7,9 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QRegularExpression>
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
 #include <algorithm>
 #include <cmath>
 
@@ -27,6 +30,30 @@ constexpr double kCurveHiHz = FREQ_MAX + 100;
 constexpr std::uint32_t kBypassTextColor = 0x77777777;
 constexpr std::uint32_t kSelectedColor = 0xFFFF0000;
 constexpr std::uint32_t kLabelColor = 0xFFFFFFFF;
+
+// Runs a drawing step on a thread of the global pool and waits for it. Off the pool, Qt's
+// raster engine splits wide span fills across the pool's threads; for thin antialiased
+// curves the hand-offs cost more than they save (about half the paint time on two
+// cores), while on a pool thread it fills serially. The result is the same pixels. When no
+// pool thread is free the step runs here.
+template <class Step>
+void RasterizeSerially(const Step& step) {
+    QThreadPool* pool = QThreadPool::globalInstance();
+    if (pool->contains(QThread::currentThread())) {
+        step();
+        return;
+    }
+    QSemaphore done;
+    const bool started = pool->tryStart([&] {
+        step();
+        done.release();
+    });
+    if (started) {
+        done.acquire();
+    } else {
+        step();
+    }
+}
 
 bool InModelRange(int hz) {
     return hz >= FREQ_MIN && hz <= FREQ_MAX;
@@ -146,13 +173,25 @@ void UIEqualizer::SetCurves(std::span<const ChannelCurve> curves, int currentCha
     if (curves.empty()) {
         return;
     }
-    mCurveCount = static_cast<int>(std::min<std::size_t>(curves.size(), kMaxCurves));
+    const int count = static_cast<int>(std::min<std::size_t>(curves.size(), kMaxCurves));
+    auto shown = [&](int i) {
+        return static_cast<std::size_t>(i) < show.size() && show[static_cast<std::size_t>(i)];
+    };
+    // A drag changes only the current channel's curve; the cached layer stays valid then.
+    bool otherCurvesChanged = count != mCurveCount || currentChannel != mCurrentChannel;
+    for (int i = 0; i < count && !otherCurvesChanged; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        otherCurvesChanged =
+            shown(i) != mShow[k] || (shown(i) && i != currentChannel && !(curves[k] == mCurves[k]));
+    }
+    mStaticDirty = mStaticDirty || otherCurvesChanged;
+
+    mCurveCount = count;
     mCurves.fill(ChannelCurve{});
     mShow.fill(false);
     for (int i = 0; i < mCurveCount; ++i) {
         mCurves[static_cast<std::size_t>(i)] = curves[static_cast<std::size_t>(i)];
-        mShow[static_cast<std::size_t>(i)] =
-            static_cast<std::size_t>(i) < show.size() && show[static_cast<std::size_t>(i)];
+        mShow[static_cast<std::size_t>(i)] = shown(i);
     }
     mCurrentChannel = currentChannel;
     update();
@@ -244,6 +283,7 @@ void UIEqualizer::SetAttribute(const QString& name, const QString& value) {
     } else {
         return;
     }
+    mStaticDirty = true;
     update();
 }
 
@@ -266,6 +306,7 @@ QSize UIEqualizer::sizeHint() const {
 
 void UIEqualizer::OnDisplayScale(int percent) {
     mScale = percent > 0 ? percent : 100;
+    mStaticDirty = true;
     if (mCapture == NONE_CAPTURED) {
         FullLayout();
     }
@@ -288,6 +329,9 @@ bool UIEqualizer::event(QEvent* e) {
             }
             break;
         }
+        case QEvent::FontChange:
+            mStaticDirty = true;  // the bypass text may use the control's font
+            break;
         case QEvent::FocusIn:
             mFocused = true;
             break;
@@ -502,8 +546,50 @@ void UIEqualizer::Paint(QPainter& painter) {
     }
     const EqGeometry g = Geometry();
     const QRect area(g.Left(), g.Top(), g.Width(), g.Height());
+    if (area.isEmpty()) {
+        return;
+    }
     painter.save();
     painter.setClipRect(area);
+
+    const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
+    const QSize pixels = (QSizeF(area.size()) * ratio).toSize();
+    const QString bypassText = mCurveLogo.isEmpty() && mAllFlat
+                                   ? tonvia::ui::Translate(QStringLiteral("${all_bypass}"))
+                                   : QString();
+    if (mStaticDirty || mStaticLayer.size() != pixels || mStaticLayer.devicePixelRatio() != ratio ||
+        bypassText != mStaticBypassText) {
+        if (mStaticLayer.size() != pixels) {
+            mStaticLayer = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        }
+        mStaticLayer.setDevicePixelRatio(ratio);
+        if (mBackground.alpha() != 255) {
+            mStaticLayer.fill(Qt::transparent);
+        }
+        QPainter layer(&mStaticLayer);
+        layer.translate(-area.topLeft());
+        PaintStaticLayer(layer, g, bypassText);
+        mStaticBypassText = bypassText;
+        mStaticDirty = false;
+    }
+    if (mBackground.alpha() == 255) {
+        // The layer covers the area opaquely: a copy, no blending.
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+    }
+    painter.drawImage(area.topLeft(), mStaticLayer);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+
+    if (mCurrentChannel >= 0 && mCurrentChannel < mCurveCount) {
+        PaintCurve(painter, g, mCurves[static_cast<std::size_t>(mCurrentChannel)], false,
+                   QColor::fromRgba(kCurrentCurveColor), g.Scale() * 2.0 / 100);
+    }
+    PaintTexts(painter, g);
+    painter.restore();
+}
+
+void UIEqualizer::PaintStaticLayer(QPainter& painter, const EqGeometry& g,
+                                   const QString& bypassText) {
+    const QRect area(g.Left(), g.Top(), g.Width(), g.Height());
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(area, mBackground);
 
@@ -538,47 +624,48 @@ void UIEqualizer::Paint(QPainter& painter) {
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
             painter.drawPixmap(dest, pixmap);
         }
-    } else if (mAllFlat) {
+    } else if (!bypassText.isEmpty()) {
         painter.setFont(SkinFontAt(mBypassFont, *this, g.Scale()));
         painter.setPen(QColor::fromRgba(kBypassTextColor));
         DrawStyledText(painter,
                        QRect(QPoint(g.Left(), g.Top() + g.U(40)), QPoint(g.Right(), g.Bottom())),
-                       tonvia::ui::Translate(QStringLiteral("${all_bypass}")), mStyle);
+                       bypassText, mStyle);
     }
 
-    PaintCurves(painter, g);
-    PaintTexts(painter, g);
-    painter.restore();
+    const double width = OtherCurveWidth(g);
+    RasterizeSerially([&] {
+        for (int i = 0; i < mCurveCount; ++i) {
+            if (i == mCurrentChannel || !mShow[static_cast<std::size_t>(i)]) {
+                continue;
+            }
+            PaintCurve(painter, g, mCurves[static_cast<std::size_t>(i)], true, CurveColor(i),
+                       width);
+        }
+    });
 }
 
-void UIEqualizer::PaintCurves(QPainter& painter, const EqGeometry& g) {
+double UIEqualizer::OtherCurveWidth(const EqGeometry& g) const {
+    return mCurveColorCount > mCurrentChannel ? g.Scale() * 2.0 / 100 : g.Scale() * 3.0 / 100;
+}
+
+void UIEqualizer::PaintCurve(QPainter& painter, const EqGeometry& g, const ChannelCurve& curve,
+                             bool smooth, const QColor& color, double width) {
+    std::array<QPoint, CURVE_POINTS> pixels;
+    const int n = CollectCurvePixels(g, curve.frequencies, curve.levels, kCurveLoHz, kCurveHiHz,
+                                     smooth, pixels);
+    if (n < 2) {
+        return;
+    }
+    QPainterPath path;
+    AddBezierChain(path, std::span<const QPoint>(pixels.data(), static_cast<size_t>(n - 1)));
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setBrush(Qt::NoBrush);
-    std::array<QPoint, CURVE_POINTS> pixels;
-    const double scale = g.Scale();
-    auto draw = [&](const ChannelCurve& curve, bool smooth, const QColor& color, double width) {
-        const int n = CollectCurvePixels(g, curve.frequencies, curve.levels, kCurveLoHz, kCurveHiHz,
-                                         smooth, pixels);
-        if (n < 2) {
-            return;
-        }
-        QPainterPath path;
-        AddBezierChain(path, std::span<const QPoint>(pixels.data(), static_cast<size_t>(n - 1)));
-        QPen pen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-        painter.setPen(pen);
-        painter.drawPath(path);
-    };
-    const double otherWidth =
-        mCurveColorCount > mCurrentChannel ? scale * 2 / 100 : scale * 3 / 100;
-    for (int i = 0; i < mCurveCount; ++i) {
-        if (i == mCurrentChannel || !mShow[static_cast<std::size_t>(i)]) {
-            continue;
-        }
-        draw(mCurves[static_cast<std::size_t>(i)], true, CurveColor(i), otherWidth);
-    }
-    if (mCurrentChannel >= 0 && mCurrentChannel < mCurveCount) {
-        draw(mCurves[static_cast<std::size_t>(mCurrentChannel)], false,
-             QColor::fromRgba(kCurrentCurveColor), scale * 2 / 100);
+    painter.setPen(QPen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
+    // Stroking the flattened chain gives the same line; the stroker offsets Bézier
+    // segments far more slowly than straight ones.
+    const QList<QPolygonF> flat = path.toSubpathPolygons();
+    if (!flat.isEmpty()) {
+        painter.drawPolyline(flat.front());
     }
 }
 

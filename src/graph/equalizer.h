@@ -10,6 +10,7 @@
 // index of the last selected band.
 
 #include <QColor>
+#include <QImage>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -124,7 +125,10 @@ class UIEqualizer : public QWidget, public tonvia::ui::ScaleAware {
     void LayoutHandles(const EqGeometry& g);
     void SelectBand(int index);
     void Send(const char* type);
-    void PaintCurves(QPainter& painter, const EqGeometry& g);
+    void PaintStaticLayer(QPainter& painter, const EqGeometry& g, const QString& bypassText);
+    void PaintCurve(QPainter& painter, const EqGeometry& g, const ChannelCurve& curve, bool smooth,
+                    const QColor& color, double width);
+    double OtherCurveWidth(const EqGeometry& g) const;
     void PaintTexts(QPainter& painter, const EqGeometry& g);
 
     std::array<EqBand, kMaxBands> mBands{};
@@ -157,4 +161,11 @@ class UIEqualizer : public QWidget, public tonvia::ui::ScaleAware {
     QColor mBackground = QColor::fromRgba(0xFF1E2126);
     LabelTextStyle mStyle;
     int mScale = 100;
+
+    // What does not move while a band is dragged (background, grid, logo or bypass text,
+    // the other channels' curves), drawn once and blitted: antialiasing six wide curves
+    // on every mouse move costs more than a frame's budget.
+    QImage mStaticLayer;
+    QString mStaticBypassText;
+    bool mStaticDirty = true;
 };

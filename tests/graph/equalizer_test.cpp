@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "graph/graph_controls.h"
@@ -306,6 +308,53 @@ TEST_F(EqualizerPaintTest, HiddenCurvesAndEmptyUpdatesDrawNothingNew) {
     const QImage image = Render();
     EXPECT_NE(image.pixel(300, 60), UIEqualizer::kDefaultCurveColor);
     EXPECT_EQ(image.pixel(300, 210), UIEqualizer::kCurrentCurveColor);
+}
+
+// The still parts are drawn once and reused; after any change a repaint must look exactly
+// like a first paint of a control that was handed the final state directly.
+TEST_F(EqualizerPaintTest, RepaintAfterEachChangeMatchesAFreshControl) {
+    eq->SetAttribute(QStringLiteral("curvecolor"), QStringLiteral("#FFFF8000 #FF00C0C0"));
+    std::vector<ChannelCurve> curves{Flat(6), Flat(-9), Flat(-3)};
+    std::vector<char> show{1, 1, 1};
+    int current = 2;
+    QString colors = QStringLiteral("#FFFF8000 #FF00C0C0");
+    auto handIn = [&](UIEqualizer& target) {
+        const bool flags[] = {show[0] != 0, show[1] != 0, show[2] != 0};
+        target.SetCurves(curves, current, flags);
+    };
+    handIn(*eq);
+    Render();  // the cached layer now holds the first state
+
+    const std::vector<std::pair<const char*, std::function<void()>>> changes{
+        {"the current curve moves", [&] { curves[2] = Flat(4); }},
+        {"another curve moves", [&] { curves[0] = Flat(-12); }},
+        {"another curve is hidden", [&] { show[1] = 0; }},
+        {"the current channel changes", [&] { current = 0; }},
+        {"the colours change",
+         [&] {
+             colors = QStringLiteral("#FF3060FF");
+             eq->SetAttribute(QStringLiteral("curvecolor"), colors);
+         }},
+    };
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        change();
+        handIn(*eq);
+        const QImage repainted = Render();
+
+        UIEqualizer fresh(dialog->GetWidget());
+        fresh.setGeometry(eq->geometry());
+        fresh.SetDragAllDirection(true);
+        fresh.SetBands(bands, -1);
+        fresh.SetAttribute(QStringLiteral("curvecolor"), colors);
+        handIn(fresh);
+        QImage first(fresh.size(), QImage::Format_ARGB32_Premultiplied);
+        first.fill(Qt::black);
+        QPainter painter(&first);
+        fresh.Paint(painter);
+        painter.end();
+        EXPECT_TRUE(repainted == first);
+    }
 }
 
 TEST_F(EqualizerPaintTest, BypassTextShowsOnlyForAllFlatBandsWithoutLogo) {
