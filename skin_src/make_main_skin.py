@@ -308,6 +308,12 @@ def main_page():
         x += 114
     f.add("QPushButton", "btn_debug", 980, 8, 60, 24, text="${debug}", font=font(8),
           focusPolicy=("enum", "Qt::NoFocus"), visible=False)
+    # Names the window's routing knows but that act on nothing on this amplifier; they
+    # stay hidden so that a layout carrying them behaves like this one.
+    f.add("QPushButton", "btn_irc", 900, 8, 60, 24, focusPolicy=("enum", "Qt::NoFocus"),
+          visible=False)
+    f.add("QComboBox", "btn_channel_select", 820, 8, 60, 24,
+          focusPolicy=("enum", "Qt::NoFocus"), visible=False)
     f.add("SButton", "btnConnect", 1046, 8, 112, 24, text="${btn_disconnected}",
           focusPolicy=("enum", "Qt::NoFocus"),
           **dict(switch_look(selected_back="#FF1F8A4C", selected_text="#FFFFFFFF"),

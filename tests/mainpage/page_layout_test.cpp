@@ -50,6 +50,8 @@ constexpr Expected kControls[] = {
     {"btn_scene", "ButtonUI"},
     {"btn_advance", "ButtonUI"},
     {"btn_debug", "ButtonUI"},
+    {"btn_irc", "ButtonUI"},
+    {"btn_channel_select", "ComboUI"},
     {"soft_version", "LabelUI"},
     {"inner_fw_version", "LabelUI"},
     // equaliser and crossover
@@ -133,7 +135,7 @@ TEST_F(PageLayout, EveryControlIsThereWithItsKindAndNumber) {
             ++checked;
         }
     }
-    EXPECT_EQ(checked, 34 + 31 * 5 + 7 + 24 * 3 + 6 + 6 * 17 + 24);
+    EXPECT_EQ(checked, 36 + 31 * 5 + 7 + 24 * 3 + 6 + 6 * 17 + 24);
 }
 
 TEST_F(PageLayout, ChannelStripsAreBuiltIntoTheirContainer) {
