@@ -16,6 +16,7 @@
 #include "app/log.h"
 #include "app/screen_dpi.h"
 #include "app/settings.h"
+#include "graph/graph_controls.h"
 #include "model/positions.h"
 #include "ui/display_scale.h"
 #include "ui/message_box.h"
@@ -91,6 +92,8 @@ CMainWnd::CMainWnd(tonvia::platform::HidBackend& backend, tonvia::platform::Devi
       mMainPage(std::make_unique<CMainPage>()),
       mMonitor(monitor),
       mHooks(std::move(hooks)) {
+    // The page's graph is the real curve control wherever the window is built.
+    tonvia::graph::RegisterGraphControls();
     mVirtualWindows.emplace(QStringLiteral("mainpage"), nullptr);
 }
 

@@ -8,7 +8,6 @@
 
 #include "app/device_backend.h"
 #include "app/log.h"
-#include "graph/graph_controls.h"
 #include "platform/process_info.h"
 #include "platform/udev_monitor.h"
 #include "sim/virtual_amplifier.h"
@@ -27,7 +26,6 @@ int RunMainWindow(ShellContext& context, const MainWindowOptions& options) {
     if (QApplication::instance() == nullptr) {
         app = std::make_unique<QApplication>(gArgc, gArgv);
     }
-    tonvia::graph::RegisterGraphControls();
     auto& skin = tonvia::ui::SkinResources::Instance();
     if (!skin.IsLoaded()) {
         QString error;

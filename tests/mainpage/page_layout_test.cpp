@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <cstdio>
 
+#include "graph/equalizer.h"
 #include "main_fixture.h"
 #include "model/dimensions.h"
 #include "model/positions.h"
@@ -185,6 +186,8 @@ TEST_F(PageLayout, BindingShowsTheModel) {
     CMainWnd& main = Open();
     const SceneConfig& live = main.Manager().Live();
     // High-level source selected, only the offered sources listed.
+    // The graph is the curve control itself, not the toolkit's stand-in.
+    EXPECT_NE(main.FindControl(QStringLiteral("equalizer")).As<UIEqualizer>(), nullptr);
     auto* list = main.FindControl(QStringLiteral("btn_input_source")).As<QListWidget>();
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->currentRow(), kSourceHighLevel);
