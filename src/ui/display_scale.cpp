@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLayout>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QVariant>
 #include <QWidget>
@@ -22,6 +23,7 @@ constexpr char kBaseMinimum[] = "tvBaseMinimum";
 constexpr char kBaseMaximum[] = "tvBaseMaximum";
 constexpr char kBaseFont[] = "tvBaseFont";
 constexpr char kBaseMargins[] = "tvBaseMargins";
+constexpr char kBaseStyle[] = "tvBaseStyle";
 
 int ScaleSizeComponent(int units, int percent) {
     return units >= QWIDGETSIZE_MAX ? QWIDGETSIZE_MAX : ScaleUnits(units, percent);
@@ -110,6 +112,18 @@ void ScaleWidget(QWidget* widget, int percent, bool isRoot) {
         }
         widget->setFont(font);
     }
+    // Style sheets give paddings, radii and indicator sizes in pixels of the layout.
+    QVariant baseStyle = widget->property(kBaseStyle);
+    if (!baseStyle.isValid() && !widget->styleSheet().isEmpty()) {
+        widget->setProperty(kBaseStyle, widget->styleSheet());
+        baseStyle = widget->property(kBaseStyle);
+    }
+    if (baseStyle.isValid()) {
+        const QString scaledStyle = ScaleStyleSheetPixels(baseStyle.toString(), percent);
+        if (scaledStyle != widget->styleSheet()) {
+            widget->setStyleSheet(scaledStyle);
+        }
+    }
     ScaleLayout(widget->layout(), percent);
     if (auto* aware = dynamic_cast<ScaleAware*>(widget)) {
         aware->OnDisplayScale(percent);
@@ -124,6 +138,30 @@ int ScalePercentForDpi(int dpi) {
 
 int ScaleUnits(int units, int percent) {
     return static_cast<int>(std::lround(static_cast<double>(units) * percent / 100.0));
+}
+
+QString ScaleStyleSheetPixels(const QString& styleSheet, int percent) {
+    if (percent == 100) {
+        return styleSheet;
+    }
+    static const QRegularExpression pixels(QStringLiteral("(?<![\\w.#-])(-?\\d+)px\\b"));
+    QString out;
+    out.reserve(styleSheet.size());
+    qsizetype from = 0;
+    auto it = pixels.globalMatch(styleSheet);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        out += QStringView(styleSheet).mid(from, m.capturedStart() - from);
+        const int value = m.captured(1).toInt();
+        // A hairline stays at least one pixel wide.
+        const int scaled = value == 0 ? 0
+                                      : (value > 0 ? std::max(1, ScaleUnits(value, percent))
+                                                   : std::min(-1, ScaleUnits(value, percent)));
+        out += QString::number(scaled) + QLatin1String("px");
+        from = m.capturedEnd();
+    }
+    out += QStringView(styleSheet).mid(from);
+    return out;
 }
 
 ScreenInfo CollectScreenInfo() {

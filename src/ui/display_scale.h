@@ -1,6 +1,8 @@
 #pragma once
 // The display scale: layouts are in layout units, drawn at DPI / 96 of their size.
 
+#include <QString>
+
 #include "app/screen_dpi.h"
 
 class QWidget;
@@ -11,6 +13,9 @@ namespace tonvia::ui {
 int ScalePercentForDpi(int dpi);
 // Layout units to pixels at `percent`, rounded to the nearest pixel.
 int ScaleUnits(int units, int percent);
+// Every whole "<n>px" of a style sheet scaled like a layout size (nonzero values stay
+// nonzero); other units and numbers inside names or colours are left alone.
+QString ScaleStyleSheetPixels(const QString& styleSheet, int percent);
 
 // The monitors as the DPI rule sees them, from Qt's screens.
 ScreenInfo CollectScreenInfo();
