@@ -153,10 +153,16 @@ QString ScaleStyleSheetPixels(const QString& styleSheet, int percent) {
         const QRegularExpressionMatch m = it.next();
         out += QStringView(styleSheet).mid(from, m.capturedStart() - from);
         const int value = m.captured(1).toInt();
+        // Radii round down: a rounded-up radius can pass half of the rounded sizes it
+        // belongs to, and Qt then draws the corner square.
+        const qsizetype declaration =
+            std::max(styleSheet.lastIndexOf(QLatin1Char(';'), m.capturedStart()),
+                     styleSheet.lastIndexOf(QLatin1Char('{'), m.capturedStart()));
+        const bool radius =
+            styleSheet.lastIndexOf(QLatin1String("radius"), m.capturedStart()) > declaration;
+        const int size = radius ? value * percent / 100 : ScaleUnits(value, percent);
         // A hairline stays at least one pixel wide.
-        const int scaled = value == 0 ? 0
-                                      : (value > 0 ? std::max(1, ScaleUnits(value, percent))
-                                                   : std::min(-1, ScaleUnits(value, percent)));
+        const int scaled = value == 0 ? 0 : (value > 0 ? std::max(1, size) : std::min(-1, size));
         out += QString::number(scaled) + QLatin1String("px");
         from = m.capturedEnd();
     }

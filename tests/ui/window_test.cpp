@@ -371,6 +371,24 @@ INSTANTIATE_TEST_SUITE_P(Dpis, ScalePercent,
                                            DpiCase{144, 150}, DpiCase{192, 200},
                                            DpiCase{288, 300}));
 
+TEST(StyleSheetScale, PixelSizesFollowTheScaleAndNothingElseChanges) {
+    using tonvia::ui::ScaleStyleSheetPixels;
+    const QString sheet = QStringLiteral(
+        "QPushButton#btn_2px { border: 1px solid #3B424C; padding: 2px 14px; margin: -6px 0px; "
+        "font-size: 10pt; width: 12px; }");
+    EXPECT_EQ(ScaleStyleSheetPixels(sheet, 100), sheet);
+    EXPECT_EQ(ScaleStyleSheetPixels(sheet, 150),
+              QStringLiteral("QPushButton#btn_2px { border: 2px solid #3B424C; padding: 3px 21px; "
+                             "margin: -9px 0px; font-size: 10pt; width: 18px; }"));
+    // A handle 10 + 2 * 2 wide with radius 7 stays round: 15 + 2 * 3 with radius 10, not 11.
+    EXPECT_EQ(ScaleStyleSheetPixels(
+                  QStringLiteral("{ border: 2px solid; width: 10px; border-radius: 7px; }"), 150),
+              QStringLiteral("{ border: 3px solid; width: 15px; border-radius: 10px; }"));
+    // A hairline never vanishes when the scale goes below 100 %.
+    EXPECT_EQ(ScaleStyleSheetPixels(QStringLiteral("border: 1px"), 80),
+              QStringLiteral("border: 1px"));
+}
+
 TEST_F(WindowScale, ControlsAndCustomControlsScaleWithTheDpi) {
     tonvia::ui::SetInterfaceDpi(144);
     auto dialog = MakeDialog();
