@@ -572,12 +572,7 @@ void UIEqualizer::Paint(QPainter& painter) {
         mStaticBypassText = bypassText;
         mStaticDirty = false;
     }
-    if (mBackground.alpha() == 255) {
-        // The layer covers the area opaquely: a copy, no blending.
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-    }
     painter.drawImage(area.topLeft(), mStaticLayer);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 
     if (mCurrentChannel >= 0 && mCurrentChannel < mCurveCount) {
         PaintCurve(painter, g, mCurves[static_cast<std::size_t>(mCurrentChannel)], false,
