@@ -835,6 +835,15 @@ bool CHidDevice::Get_MemData(std::uint32_t address) {
     return Get(*this, DSP_MEM_DATA, BuildMemData(address, 0));
 }
 
+bool CHidDevice::Get_MemDataQueued(std::uint32_t address) {
+    if (!IsQueueEnabled()) {
+        return Get_MemData(address);
+    }
+    LogMemData(address, 0);
+    return SendOrQueue(CMD_DSP, DSP_MEM_DATA, OP_GET, BuildMemData(address, 0), REPLY_WAIT_MS,
+                       false);
+}
+
 bool CHidDevice::Get_Spk_Dist(int scene, int source, int first, int last) {
     LogPrintA("Get_Spk_Dist: scene(%d), ch_x(%d) ch_y(%d)\n", scene, first, last);
     return Get(*this, DSP_SPK_DIST, Header(scene, source, first, last));

@@ -58,7 +58,8 @@ void CMemWrWnd::OnClick(TNotifyUI& msg) {
         const std::uint32_t address = ReadEdit(kAddrEdit);
         ShowNumber(kAddrEdit, kAddrKey, address);
         LogPrintA("read_btn read dsp mem, addr(0x%08x)\n", address);
-        mDevice.Get_MemData(address);
+        // Queued: a silent device must not freeze the window for the reply's ten seconds.
+        mDevice.Get_MemDataQueued(address);
         return;
     }
     if (name == QLatin1String("write_btn")) {

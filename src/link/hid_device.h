@@ -268,6 +268,10 @@ class CHidDevice {
     bool Get_InDistort(int scene, int source, int first, int last);
     bool Get_OutDistort(int scene, int source, int first, int last);
     bool Get_MemData(std::uint32_t address);
+    // The same request through the command queue: the caller never waits for the reply,
+    // and the read comes after the writes queued before it. Sent at once (and waited for)
+    // only while the queue takes no commands.
+    bool Get_MemDataQueued(std::uint32_t address);
     bool Get_Spk_Dist(int scene, int source, int first, int last);
     bool Get_Mix_Source2(int scene, int source, int channel);          // 0x47
     bool Get_Mix_Source2_CS47048(int scene, int source, int channel);  // 0x4D

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QTest>
+#include <chrono>
 
 #include "app/settings.h"
 #include "dialog_fixture.h"
@@ -187,6 +188,26 @@ TEST_F(MemoryDialog, ReadShowsTheWordTheDeviceHolds) {
     })) << Shown(*dialog, "data_edit").toStdString();
     EXPECT_EQ(Shown(*dialog, "addr_edit"), QStringLiteral("0x00000020"));
     EXPECT_EQ(ReadConfigString("mem_data", ""), std::to_string(0xDEADBEEFu));
+}
+
+TEST_F(MemoryDialog, ReadComesAfterQueuedWritesAndNeverHoldsTheWindow) {
+    auto dialog = OpenIt();
+    // A write then a read of the same word: the read answers with the written value.
+    Type(*dialog, "addr_edit", "0x30");
+    Type(*dialog, "data_edit", "0x1234");
+    Click(*dialog, "write_btn");
+    Type(*dialog, "data_edit", "0");
+    Click(*dialog, "read_btn");
+    EXPECT_TRUE(WaitFor([&] {
+        return Shown(*dialog, "data_edit") == QStringLiteral("0x00001234");
+    })) << Shown(*dialog, "data_edit").toStdString();
+
+    // A device that stays silent leaves the window free.
+    ASSERT_TRUE(WaitForQueue());
+    amp.SetSilent(true);
+    const auto start = std::chrono::steady_clock::now();
+    Click(*dialog, "read_btn");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
 }
 
 TEST_F(MemoryDialog, OpensWithTheValuesKeptLastTimeAcrossTheWholeRange) {
