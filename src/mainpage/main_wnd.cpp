@@ -1,7 +1,5 @@
 #include "mainpage/main_wnd.h"
 
-#include "dialogs/msg_wnd.h"
-
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
@@ -16,6 +14,10 @@
 #include "app/log.h"
 #include "app/screen_dpi.h"
 #include "app/settings.h"
+#include "dialogs/about_wnd.h"
+#include "dialogs/mem_wr_wnd.h"
+#include "dialogs/msg_wnd.h"
+#include "dialogs/noise_threshold_wnd.h"
 #include "graph/graph_controls.h"
 #include "model/positions.h"
 #include "ui/display_scale.h"
@@ -334,9 +336,31 @@ void CMainWnd::MoveFocus(const QString& from, bool forward) {
     }
 }
 
+bool CMainWnd::RunSettingsDialog(PageAction action) {
+    switch (action) {
+        case PageAction::About:
+            Handled("About");
+            CAboutWnd::ShowAbout(GetWidget(), mManager.Live());
+            return true;
+        case PageAction::NoiseThreshold:
+            Handled("NoiseThreshold");
+            CNoiseThresholdWnd::ShowNoiseThreshold(GetWidget(), mManager.Device(), mManager.Live());
+            return true;
+        case PageAction::MemWr:
+            Handled("MemWr");
+            CMemWrWnd::ShowMemWr(GetWidget(), mManager.Device());
+            return true;
+        default:
+            return false;
+    }
+}
+
 void CMainWnd::Dispatch(const PageRoute& route, TNotifyUI* msg) {
     const QString name = msg != nullptr ? msg->pSender.GetName() : QString();
     const int index = route.index;
+    if (RunSettingsDialog(route.action)) {
+        return;
+    }
     switch (route.action) {
         case PageAction::Minimize:
             Handled("Minimize");
@@ -556,7 +580,9 @@ void CMainWnd::OnMenuCommand(const MenuCommandRecord& record) {
             mMenuUpdate = false;
             return;
         default:
-            Pending(route.action, menuChannel);
+            if (!RunSettingsDialog(route.action)) {
+                Pending(route.action, menuChannel);
+            }
             return;
     }
 }
@@ -624,13 +650,21 @@ void CMainWnd::OnMessage(WindowMessage& message) {
                                       INNER_FW_MINOR));
             return;
         }
-        case WM_SHOW_LOADING:
+        case WM_SHOW_LOADING: {
             Handled("ShowLoading");
             if (mBusyWindow) {
                 mBusyWindow->close();
             }
-            LogPrintA("the busy window is not built yet\n");
+            auto* busy = new CLoadingWnd();
+            if (!busy->Create(GetWidget(), QString())) {
+                delete busy;
+                return;
+            }
+            mBusyWindow = busy->GetWidget();
+            busy->CenterWindow();
+            busy->ShowModal();  // ended by WM_CLOSE_LOADING (or a reboot) closing it
             return;
+        }
         case WM_CLOSE_LOADING:
             Handled("CloseLoading");
             if (mBusyWindow) {

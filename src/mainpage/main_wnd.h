@@ -109,6 +109,8 @@ class CMainWnd final : public WindowImplBase {
     void MoveFocus(const QString& from, bool forward);
     void DelaySliderVisibility(const QString& focused);
     void ShowBox(const QString& text);
+    // The about, noise-threshold and memory dialogs, modal; false for other actions.
+    bool RunSettingsDialog(PageAction action);
     // A handler whose page operation comes with the editing operations: logged only.
     void Pending(PageAction action, int index);
     void Handled(const char* name);

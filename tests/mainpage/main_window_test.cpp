@@ -7,7 +7,9 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
+#include <functional>
 
 #include "app/device_backend.h"
 #include "app/settings.h"
@@ -180,6 +182,59 @@ TEST_F(MainWindow, MessagesReachTheirHandlers) {
     }
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], QStringLiteral("${device_connect_fail}"));
+}
+
+// The settings dialogs open modally from their menu items and button, and the busy window
+// runs until the message that closes it.
+TEST_F(MainWindow, SettingsDialogsAndTheBusyWindowRunOverTheWindow) {
+    CMainWnd& main = Open();
+    Pump();
+    struct Case {
+        const char* window;
+        std::function<void()> open;
+    };
+    const Case cases[] = {
+        {"AboutWnd", [&] { PostMenuChoice(main, "option_item_about"); }},
+        {"NoiseThresholdWnd", [&] { PostMenuChoice(main, "advance_item_noise_threshold"); }},
+        {"MemWrWnd",
+         [&] { main.FindControl(QStringLiteral("btn_debug")).As<QAbstractButton>()->click(); }},
+        {"LoadingWnd", [&] { tonvia::ui::PostMessageTo(main.GetHWND(), WM_SHOW_LOADING); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.window);
+        auto shown = [&]() -> QWidget* {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->objectName() == QLatin1String(c.window) && widget->isVisible()) {
+                    return widget;
+                }
+            }
+            return nullptr;
+        };
+        bool seen = false;
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* window = shown();
+            if (window == nullptr || seen) {
+                return;
+            }
+            seen = true;
+            if (auto* close = window->findChild<QAbstractButton*>(QStringLiteral("closebtn"))) {
+                close->click();
+            } else {
+                tonvia::ui::PostMessageTo(main.GetHWND(), WM_CLOSE_LOADING);
+            }
+        });
+        poll.start();
+        c.open();
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 5000 && !(seen && shown() == nullptr)) {
+            Pump();
+        }
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(shown(), nullptr);
+    }
 }
 
 TEST(FirmwareBoxText, OnlyNumberConversionsAreFilled) {
