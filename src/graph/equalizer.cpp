@@ -12,6 +12,9 @@
 #include <QThreadPool>
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <initializer_list>
+#include <limits>
 
 #include "app/log.h"
 #include "graph/curve_path.h"
@@ -31,28 +34,32 @@ constexpr std::uint32_t kBypassTextColor = 0x77777777;
 constexpr std::uint32_t kSelectedColor = 0xFFFF0000;
 constexpr std::uint32_t kLabelColor = 0xFFFFFFFF;
 
-// Runs a drawing step on a thread of the global pool and waits for it. Off the pool, Qt's
+// Runs drawing steps on threads of the global pool and waits for them. Off the pool, Qt's
 // raster engine splits wide span fills across the pool's threads; for thin antialiased
 // curves the hand-offs cost more than they save (about half the paint time on two
-// cores), while on a pool thread it fills serially. The result is the same pixels. When no
-// pool thread is free the step runs here.
-template <class Step>
-void RasterizeSerially(const Step& step) {
+// cores), while on a pool thread it fills serially. The result is the same pixels. A step
+// that finds no free pool thread runs here.
+void RasterizeOnPool(std::initializer_list<std::function<void()>> steps) {
     QThreadPool* pool = QThreadPool::globalInstance();
     if (pool->contains(QThread::currentThread())) {
-        step();
+        for (const auto& step : steps) {
+            step();
+        }
         return;
     }
     QSemaphore done;
-    const bool started = pool->tryStart([&] {
-        step();
-        done.release();
-    });
-    if (started) {
-        done.acquire();
-    } else {
-        step();
+    int started = 0;
+    for (const auto& step : steps) {
+        if (pool->tryStart([&step, &done] {
+                step();
+                done.release();
+            })) {
+            ++started;
+        } else {
+            step();
+        }
     }
+    done.acquire(started);
 }
 
 bool InModelRange(int hz) {
@@ -566,9 +573,7 @@ void UIEqualizer::Paint(QPainter& painter) {
         if (mBackground.alpha() != 255) {
             mStaticLayer.fill(Qt::transparent);
         }
-        QPainter layer(&mStaticLayer);
-        layer.translate(-area.topLeft());
-        PaintStaticLayer(layer, g, bypassText);
+        PaintStillLayer(area, g, bypassText);
         mStaticBypassText = bypassText;
         mStaticDirty = false;
     }
@@ -583,7 +588,7 @@ void UIEqualizer::Paint(QPainter& painter) {
 }
 
 void UIEqualizer::PaintStaticLayer(QPainter& painter, const EqGeometry& g,
-                                   const QString& bypassText) {
+                                   const QString& bypassText, const QFont& bypassFont) {
     const QRect area(g.Left(), g.Top(), g.Width(), g.Height());
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(area, mBackground);
@@ -620,23 +625,55 @@ void UIEqualizer::PaintStaticLayer(QPainter& painter, const EqGeometry& g,
             painter.drawPixmap(dest, pixmap);
         }
     } else if (!bypassText.isEmpty()) {
-        painter.setFont(SkinFontAt(mBypassFont, *this, g.Scale()));
+        painter.setFont(bypassFont);
         painter.setPen(QColor::fromRgba(kBypassTextColor));
         DrawStyledText(painter,
                        QRect(QPoint(g.Left(), g.Top() + g.U(40)), QPoint(g.Right(), g.Bottom())),
                        bypassText, mStyle);
     }
+}
 
+void UIEqualizer::PaintStillLayer(const QRect& area, const EqGeometry& g,
+                                  const QString& bypassText) {
+    // Background, grid and logo or text are drawn here: pixmaps and the widget's fonts
+    // belong to this thread, and a dotted line cut at a half's edge would restart its dots.
+    // The curves follow on the pool.
+    {
+        QPainter layer(&mStaticLayer);
+        layer.translate(-area.topLeft());
+        PaintStaticLayer(layer, g, bypassText, SkinFontAt(mBypassFont, *this, g.Scale()));
+    }
     const double width = OtherCurveWidth(g);
-    RasterizeSerially([&] {
+    auto paint = [&](QImage& target, int offset) {
+        QPainter painter(&target);
+        painter.translate(-area.left() - offset, -area.top());
+        const double lo =
+            offset == 0 ? -std::numeric_limits<double>::infinity() : area.left() + offset;
+        const double hi = offset + target.width() >= area.width()
+                              ? std::numeric_limits<double>::infinity()
+                              : area.left() + offset + target.width();
         for (int i = 0; i < mCurveCount; ++i) {
             if (i == mCurrentChannel || !mShow[static_cast<std::size_t>(i)]) {
                 continue;
             }
-            PaintCurve(painter, g, mCurves[static_cast<std::size_t>(i)], true, CurveColor(i),
-                       width);
+            PaintCurve(painter, g, mCurves[static_cast<std::size_t>(i)], true, CurveColor(i), width,
+                       lo, hi);
         }
-    });
+    };
+    // Two halves of the layer, each its own image over the same pixels, drawn at once on
+    // two threads; each strokes only the part of a curve that can reach its half.
+    const int split = mStaticLayer.width() / 2;
+    if (!mSplitPainting || mStaticLayer.devicePixelRatio() != 1.0 || split < 64) {
+        RasterizeOnPool({[&] { paint(mStaticLayer, 0); }});
+        return;
+    }
+    uchar* bits = mStaticLayer.bits();
+    const qsizetype stride = mStaticLayer.bytesPerLine();
+    const int depth = mStaticLayer.depth() / 8;
+    QImage left(bits, split, mStaticLayer.height(), stride, mStaticLayer.format());
+    QImage right(bits + static_cast<qsizetype>(split) * depth, mStaticLayer.width() - split,
+                 mStaticLayer.height(), stride, mStaticLayer.format());
+    RasterizeOnPool({[&] { paint(left, 0); }, [&] { paint(right, split); }});
 }
 
 double UIEqualizer::OtherCurveWidth(const EqGeometry& g) const {
@@ -644,15 +681,40 @@ double UIEqualizer::OtherCurveWidth(const EqGeometry& g) const {
 }
 
 void UIEqualizer::PaintCurve(QPainter& painter, const EqGeometry& g, const ChannelCurve& curve,
-                             bool smooth, const QColor& color, double width) {
+                             bool smooth, const QColor& color, double width, double xLo,
+                             double xHi) {
     std::array<QPoint, CURVE_POINTS> pixels;
     const int n = CollectCurvePixels(g, curve.frequencies, curve.levels, kCurveLoHz, kCurveHiHz,
                                      smooth, pixels);
     if (n < 2) {
         return;
     }
+    // The chain is every point but the last, from high to low frequency, so x falls along
+    // it. Only the segments that can reach [xLo, xHi] are stroked: the chain is cut at
+    // segment boundaries (three points each, counted from its start, so every segment keeps
+    // its control points) a segment and a pen width beyond the range, where the cut ends
+    // cannot show.
+    const int chain = n - 1;
+    int first = 0;
+    int last = chain - 1;
+    if (std::isfinite(xHi) || std::isfinite(xLo)) {
+        const double margin = width + 2.0;
+        while (first < chain && pixels[static_cast<std::size_t>(first)].x() > xHi + margin) {
+            ++first;
+        }
+        while (last >= 0 && pixels[static_cast<std::size_t>(last)].x() < xLo - margin) {
+            --last;
+        }
+        first = std::max(0, (std::max(0, first - 1) / 3 - 1) * 3);
+        const int end = (std::min(chain - 1, last + 1) + 2) / 3 * 3 + 3;
+        last = end >= chain - 1 ? chain - 1 : end;
+    }
+    if (last <= first) {
+        return;
+    }
     QPainterPath path;
-    AddBezierChain(path, std::span<const QPoint>(pixels.data(), static_cast<size_t>(n - 1)));
+    AddBezierChain(path, std::span<const QPoint>(pixels.data() + first,
+                                                 static_cast<std::size_t>(last - first + 1)));
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));

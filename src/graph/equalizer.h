@@ -10,10 +10,12 @@
 // index of the last selected band.
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <limits>
 #include <span>
 
 #include "graph/eq_geometry.h"
@@ -100,6 +102,12 @@ class UIEqualizer : public QWidget, public tonvia::ui::ScaleAware {
 
     // Paints the whole graph (what paintEvent draws).
     void Paint(QPainter& painter);
+    // The other channels' curves are drawn in two halves on two threads (on by default);
+    // off draws them in one pass, for comparisons.
+    void SetSplitPainting(bool on) {
+        mSplitPainting = on;
+        mStaticDirty = true;
+    }
 
     void OnDisplayScale(int percent) override;
     int ScalePercent() const { return mScale; }
@@ -125,9 +133,16 @@ class UIEqualizer : public QWidget, public tonvia::ui::ScaleAware {
     void LayoutHandles(const EqGeometry& g);
     void SelectBand(int index);
     void Send(const char* type);
-    void PaintStaticLayer(QPainter& painter, const EqGeometry& g, const QString& bypassText);
+    // Background, grid and logo or bypass text.
+    void PaintStaticLayer(QPainter& painter, const EqGeometry& g, const QString& bypassText,
+                          const QFont& bypassFont);
+    // The cached layer: the above and the other channels' curves.
+    void PaintStillLayer(const QRect& area, const EqGeometry& g, const QString& bypassText);
+    // Strokes the part of the curve that can show between xLo and xHi (infinite: all).
     void PaintCurve(QPainter& painter, const EqGeometry& g, const ChannelCurve& curve, bool smooth,
-                    const QColor& color, double width);
+                    const QColor& color, double width,
+                    double xLo = -std::numeric_limits<double>::infinity(),
+                    double xHi = std::numeric_limits<double>::infinity());
     double OtherCurveWidth(const EqGeometry& g) const;
     void PaintTexts(QPainter& painter, const EqGeometry& g);
 
@@ -168,4 +183,5 @@ class UIEqualizer : public QWidget, public tonvia::ui::ScaleAware {
     QImage mStaticLayer;
     QString mStaticBypassText;
     bool mStaticDirty = true;
+    bool mSplitPainting = true;
 };

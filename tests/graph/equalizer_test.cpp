@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "graph/graph_controls.h"
+#include "graph_scene.h"
 #include "ui/control_factory.h"
 #include "ui_fixture.h"
 
@@ -354,6 +355,27 @@ TEST_F(EqualizerPaintTest, RepaintAfterEachChangeMatchesAFreshControl) {
         fresh.Paint(painter);
         painter.end();
         EXPECT_TRUE(repainted == first);
+    }
+}
+
+// The still curves are stroked in two halves on two threads; the seam must not show. The
+// scene's curves cross the middle steeply (crossover stop bands) and gently.
+TEST_F(EqualizerPaintTest, CurvesDrawnInHalvesEqualOnePass) {
+    const graph_scene::Scene scene = graph_scene::MakeScene();
+    auto render = [&](bool split, int width) {
+        UIEqualizer graph(dialog->GetWidget());
+        graph.setGeometry(0, 0, width, 300);
+        graph.SetSplitPainting(split);
+        graph_scene::ShowScene(graph, scene);
+        QImage image(graph.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        graph.Paint(painter);
+        return image;
+    };
+    for (const int width : {720, 1081}) {
+        SCOPED_TRACE(width);
+        EXPECT_TRUE(render(true, width) == render(false, width));
     }
 }
 
