@@ -112,7 +112,14 @@ void ScaleWidget(QWidget* widget, int percent, bool isRoot) {
         }
         widget->setFont(font);
     }
-    // Style sheets give paddings, radii and indicator sizes in pixels of the layout.
+    ScaleLayout(widget->layout(), percent);
+    if (auto* aware = dynamic_cast<ScaleAware*>(widget)) {
+        aware->OnDisplayScale(percent);
+    }
+}
+
+// Style sheets give paddings, radii and indicator sizes in pixels of the layout.
+void ScaleStyleSheet(QWidget* widget, int percent) {
     QVariant baseStyle = widget->property(kBaseStyle);
     if (!baseStyle.isValid() && !widget->styleSheet().isEmpty()) {
         widget->setProperty(kBaseStyle, widget->styleSheet());
@@ -121,12 +128,11 @@ void ScaleWidget(QWidget* widget, int percent, bool isRoot) {
     if (baseStyle.isValid()) {
         const QString scaledStyle = ScaleStyleSheetPixels(baseStyle.toString(), percent);
         if (scaledStyle != widget->styleSheet()) {
+            // Qt re-reads a changed sheet only for polished widgets; one set before the
+            // first polish would leave the old rules cached for the children.
+            widget->ensurePolished();
             widget->setStyleSheet(scaledStyle);
         }
-    }
-    ScaleLayout(widget->layout(), percent);
-    if (auto* aware = dynamic_cast<ScaleAware*>(widget)) {
-        aware->OnDisplayScale(percent);
     }
 }
 
@@ -209,6 +215,12 @@ void ApplyDisplayScale(QWidget* root, int percent) {
         // Windows of their own (popups of combos, menus) keep their own sizing.
         if (!child->isWindow()) {
             ScaleWidget(child, percent, false);
+        }
+    }
+    ScaleStyleSheet(root, percent);
+    for (QWidget* child : children) {
+        if (!child->isWindow()) {
+            ScaleStyleSheet(child, percent);
         }
     }
 }

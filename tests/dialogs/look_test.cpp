@@ -2,8 +2,12 @@
 // and a picture of it for the shots folder.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 
 #include "commands/command_codes.h"
@@ -125,6 +129,21 @@ TEST_P(DialogLook, FitsItsTextsKeepsOpenOnEscapeAndIsPictured) {
     QCoreApplication::processEvents();
 
     EXPECT_EQ(CutTexts(window), std::vector<std::string>{});
+    // Check and option marks are 12 layout units wide in every dialog's style sheet.
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        if (!button->isVisible() || !(qobject_cast<QCheckBox*>(button) != nullptr ||
+                                      qobject_cast<QRadioButton*>(button) != nullptr)) {
+            continue;
+        }
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const auto element = qobject_cast<QCheckBox*>(button) != nullptr
+                                 ? QStyle::SE_CheckBoxIndicator
+                                 : QStyle::SE_RadioButtonIndicator;
+        EXPECT_GE(button->style()->subElementRect(element, &option, button).width(),
+                  tonvia::ui::ScaleUnits(12, tonvia::ui::ScalePercentForDpi(p.dpi)))
+            << button->objectName().toStdString();
+    }
 
     QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window;
     QTest::keyClick(target, Qt::Key_Escape);

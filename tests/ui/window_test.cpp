@@ -4,12 +4,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -401,10 +404,19 @@ TEST_F(WindowScale, ControlsAndCustomControlsScaleWithTheDpi) {
     EXPECT_EQ(dialog->FindControl(QStringLiteral("switch_btn")).As<CSButtonUI>()->ScalePercent(),
               150);
     ui_testing::WriteShot(dialog->GetWidget(), QStringLiteral("test_dialog_150"));
+    // Sizes in the layout's style sheet follow the scale both ways.
+    auto indicator = [&] {
+        auto* box = dialog->FindControl(QStringLiteral("box_enable")).As<QCheckBox>();
+        QStyleOptionButton option;
+        option.initFrom(box);
+        return box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box).width();
+    };
+    EXPECT_EQ(indicator(), 18);
 
     // Back to 100 %: the layout's own values, not a rounding drift.
     dialog->SetDpi(96);
     EXPECT_EQ(wide->width(), 100);
+    EXPECT_EQ(indicator(), 12);
     EXPECT_EQ(wide->x(), 300);
     dialog->SetDpi(77);
     EXPECT_EQ(wide->width(), 80);
