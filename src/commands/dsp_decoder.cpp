@@ -336,15 +336,24 @@ void CalibrationDistance(const DspReply& r) {
     });
 }
 
-void CalibrationTrim(const DspReply& r) {
-    LogPrintA("IRC_CH_TRIM Update from ch(%d) to ch_end(%d) \n", r.d[0], r.d[1]);
-    ForEachRecord(r, "DSP_IRC_TRIM", 2, 1, r.d[0], r.d[1], [&](int ch, Bytes b) {
-        auto rec = std::make_unique<IrcFloatRec>();
+// One byte per channel (trim, speaker size or phase, speaker or noise level), each posted
+// as a record of type Rec.
+template <class Rec>
+void CalibrationChannelBytes(const DspReply& r, const char* head, const char* what,
+                             const char* line) {
+    LogPrintA(head, r.d[0], r.d[1]);
+    ForEachRecord(r, what, 2, 1, r.d[0], r.d[1], [&](int ch, Bytes b) {
+        auto rec = std::make_unique<Rec>();
         rec->channel = ch;
         rec->value = b[0];
-        LogPrintA("ch(%d), trim(%d)\n", ch, b[0]);
+        LogPrintA(line, ch, b[0]);
         PostCalibration(r, std::move(rec));
     });
+}
+
+void CalibrationTrim(const DspReply& r) {
+    CalibrationChannelBytes<IrcFloatRec>(r, "IRC_CH_TRIM Update from ch(%d) to ch_end(%d) \n",
+                                         "DSP_IRC_TRIM", "ch(%d), trim(%d)\n");
 }
 
 void CalibrationEq(const DspReply& r) {
@@ -366,31 +375,21 @@ void CalibrationEq(const DspReply& r) {
 // 0x17, 0x18: speaker size and phase bytes.
 void CalibrationBytes(const DspReply& r) {
     const bool size = r.code == DSP_IRC_SPK_SIZE;
-    LogPrintA(size ? "Get DSP_IRC_SPK_SIZE Update from ch(%d) to ch_end(%d)\n"
-                   : "Get DSP_IRC_SPK_PHASE Update from ch(%d) to ch_end(%d)\n",
-              r.d[0], r.d[1]);
-    ForEachRecord(r, "calibration bytes", 2, 1, r.d[0], r.d[1], [&](int ch, Bytes b) {
-        auto rec = std::make_unique<IrcByteRec>();
-        rec->channel = ch;
-        rec->value = b[0];
-        LogPrintA(size ? "ch(%d), size(%d)\n" : "ch(%d), phase(%d)\n", ch, b[0]);
-        PostCalibration(r, std::move(rec));
-    });
+    CalibrationChannelBytes<IrcByteRec>(
+        r,
+        size ? "Get DSP_IRC_SPK_SIZE Update from ch(%d) to ch_end(%d)\n"
+             : "Get DSP_IRC_SPK_PHASE Update from ch(%d) to ch_end(%d)\n",
+        "calibration bytes", size ? "ch(%d), size(%d)\n" : "ch(%d), phase(%d)\n");
 }
 
 // 0x19, 0x1B: speaker level and noise level.
 void CalibrationLevels(const DspReply& r) {
     const bool speaker = r.code == DSP_IRC_SPK_LEVEL;
-    LogPrintA(speaker ? "Get DSP_IRC_SPK_LEVEL Update from ch(%d) to ch_end(%d)\n"
-                      : "Get DSP_IRC_NOISE_LEVEL Update from ch(%d) to ch_end(%d)\n",
-              r.d[0], r.d[1]);
-    ForEachRecord(r, "calibration levels", 2, 1, r.d[0], r.d[1], [&](int ch, Bytes b) {
-        auto rec = std::make_unique<IrcIntRec>();
-        rec->channel = ch;
-        rec->value = b[0];
-        LogPrintA(speaker ? "ch(%d), spk_level(%d)\n" : "ch(%d), noise level(%d)\n", ch, b[0]);
-        PostCalibration(r, std::move(rec));
-    });
+    CalibrationChannelBytes<IrcIntRec>(
+        r,
+        speaker ? "Get DSP_IRC_SPK_LEVEL Update from ch(%d) to ch_end(%d)\n"
+                : "Get DSP_IRC_NOISE_LEVEL Update from ch(%d) to ch_end(%d)\n",
+        "calibration levels", speaker ? "ch(%d), spk_level(%d)\n" : "ch(%d), noise level(%d)\n");
 }
 
 // 0x1A: frequency (16 bits + hundredths) and signed gain (integer + hundredths) per band.
