@@ -12,6 +12,7 @@
 #include "link/frame.h"
 #include "link/hid_device.h"
 #include "link/receive_parser.h"
+#include "support/in_memory_hid.h"
 
 namespace {
 
@@ -92,52 +93,29 @@ void BM_RingAndParser(benchmark::State& state) {
 BENCHMARK(BM_RingAndParser);
 
 // The whole receive path of the link: timed read, ring, parser, dispatch, decoder.
-class MemoryDevice final : public tonvia::platform::HidDevice {
-public:
+class MemoryDevice final : public testing_support::InMemoryHidDevice {
+  public:
     const Stream* stream = nullptr;
     std::size_t at = 0;
-    int Write(std::span<const std::uint8_t> r) override { return static_cast<int>(r.size()); }
     int ReadTimeout(std::span<std::uint8_t> buffer, int) override {
         const std::size_t n = std::min<std::size_t>(64, stream->bytes.size() - at);
         std::copy_n(stream->bytes.begin() + static_cast<std::ptrdiff_t>(at), n, buffer.begin());
         at += n;
         return static_cast<int>(n);
     }
-    bool SetNonBlocking(bool) override { return true; }
-    bool GetManufacturerString(std::wstring& s) override { return (s = L"m", true); }
-    bool GetProductString(std::wstring& s) override { return (s = L"p", true); }
-    bool GetSerialNumberString(std::wstring& s) override { return (s = L"s", true); }
-    bool GetIndexedString(int, std::wstring& s) override { return (s = L"i", true); }
-    std::string ErrorText() override { return {}; }
 };
 
-class MemoryBackend final : public tonvia::platform::HidBackend {
-public:
-    MemoryDevice* device = nullptr;
-    int Init() override { return 0; }
-    std::vector<tonvia::platform::HidDeviceInfo> Enumerate(std::uint16_t v,
-                                                           std::uint16_t p) override {
-        tonvia::platform::HidDeviceInfo info;
-        info.vendorId = v;
-        info.productId = p;
-        return {info};
-    }
-    std::unique_ptr<tonvia::platform::HidDevice> Open(
-        const tonvia::platform::HidDeviceInfo&) override {
-        auto made = std::make_unique<MemoryDevice>();
-        device = made.get();
-        return made;
-    }
-    std::string ErrorText() override { return {}; }
-};
+using MemoryBackend = testing_support::InMemoryHidBackend<MemoryDevice>;
 
 class CountingSink final : public WindowMessageSink {
-public:
+  public:
     bool PostWindowMessage(WindowHandle, WindowMessage) override { return true; }
 };
 
 std::int64_t gDispatched = 0;
-void CountFrame(CHidDevice&, std::span<const std::uint8_t>) { ++gDispatched; }
+void CountFrame(CHidDevice&, std::span<const std::uint8_t>) {
+    ++gDispatched;
+}
 
 void BM_ReadHIDDataPath(benchmark::State& state) {
     const Stream& stream = MixedFrames();

@@ -9,16 +9,14 @@
 #include <vector>
 
 #include "link/hid_device.h"
+#include "support/in_memory_hid.h"
 
 namespace {
 
-class ScriptedDevice final : public tonvia::platform::HidDevice {
+class ScriptedDevice final : public testing_support::InMemoryHidDevice {
   public:
     std::deque<std::vector<std::uint8_t>> reports;
 
-    int Write(std::span<const std::uint8_t> report) override {
-        return static_cast<int>(report.size());
-    }
     int ReadTimeout(std::span<std::uint8_t> buffer, int) override {
         if (reports.empty()) {
             return 0;
@@ -29,33 +27,9 @@ class ScriptedDevice final : public tonvia::platform::HidDevice {
         std::copy_n(report.begin(), n, buffer.begin());
         return static_cast<int>(n);
     }
-    bool SetNonBlocking(bool) override { return true; }
-    bool GetManufacturerString(std::wstring& out) override { return (out = L"m", true); }
-    bool GetProductString(std::wstring& out) override { return (out = L"p", true); }
-    bool GetSerialNumberString(std::wstring& out) override { return (out = L"s", true); }
-    bool GetIndexedString(int, std::wstring& out) override { return (out = L"i", true); }
-    std::string ErrorText() override { return {}; }
 };
 
-class ScriptedBackend final : public tonvia::platform::HidBackend {
-  public:
-    ScriptedDevice* device = nullptr;
-    int Init() override { return 0; }
-    std::vector<tonvia::platform::HidDeviceInfo> Enumerate(std::uint16_t v,
-                                                           std::uint16_t p) override {
-        tonvia::platform::HidDeviceInfo info;
-        info.vendorId = v;
-        info.productId = p;
-        return {info};
-    }
-    std::unique_ptr<tonvia::platform::HidDevice> Open(
-        const tonvia::platform::HidDeviceInfo&) override {
-        auto made = std::make_unique<ScriptedDevice>();
-        device = made.get();
-        return made;
-    }
-    std::string ErrorText() override { return {}; }
-};
+using ScriptedBackend = testing_support::InMemoryHidBackend<ScriptedDevice>;
 
 class DroppingSink final : public WindowMessageSink {
   public:
