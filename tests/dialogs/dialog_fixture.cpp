@@ -3,11 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QPixmap>
 #include <QTimer>
-#include <cstdlib>
 #include <thread>
 
 #include "app/language.h"
@@ -30,16 +27,6 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeou
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return true;
-}
-
-void WriteShot(QWidget* widget, const QString& name) {
-    const char* env = std::getenv("TONVIA_SHOTS_DIR");
-    const QString dir = env != nullptr && *env != '\0' ? QString::fromLocal8Bit(env)
-                                                       : QStringLiteral(TONVIA_SHOTS_DIR);
-    ASSERT_TRUE(QDir().mkpath(dir));
-    const QPixmap shot = widget->grab();
-    ASSERT_FALSE(shot.isNull());
-    EXPECT_TRUE(shot.save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
 }
 
 QWidget* ShownWindow(const QString& className) {

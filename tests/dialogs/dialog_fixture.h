@@ -14,6 +14,7 @@
 
 #include "link/hid_device.h"
 #include "sim/virtual_amplifier.h"
+#include "ui/shots.h"
 #include "ui/window_impl_base.h"
 
 namespace dialog_testing {
@@ -22,8 +23,7 @@ namespace dialog_testing {
 bool WaitFor(const std::function<bool()>& done,
              std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
 
-// Writes a picture of `widget` to the shots folder as <name>.png.
-void WriteShot(QWidget* widget, const QString& name);
+using gui_testing::WriteShot;
 
 // The shown top-level window of a window class, or null.
 QWidget* ShownWindow(const QString& className);

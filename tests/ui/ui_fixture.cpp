@@ -2,9 +2,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDir>
-#include <QPixmap>
-#include <cstdlib>
 
 #include "app/language.h"
 #include "ui/display_scale.h"
@@ -28,16 +25,6 @@ const std::vector<std::uint8_t>& TestSkinPackage() {
         return bytes ? *bytes : std::vector<std::uint8_t>{};
     }();
     return package;
-}
-
-void WriteShot(QWidget* widget, const QString& name) {
-    const char* env = std::getenv("TONVIA_SHOTS_DIR");
-    const QString dir = env != nullptr && *env != '\0' ? QString::fromLocal8Bit(env)
-                                                       : QStringLiteral(TONVIA_SHOTS_DIR);
-    ASSERT_TRUE(QDir().mkpath(dir));
-    const QPixmap shot = widget->grab();
-    ASSERT_FALSE(shot.isNull());
-    EXPECT_TRUE(shot.save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
 }
 
 void SkinTest::SetUp() {

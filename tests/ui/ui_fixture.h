@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/shots.h"
 #include "ui/window_impl_base.h"
 
 namespace ui_testing {
@@ -21,8 +22,7 @@ namespace ui_testing {
 // The test skin folder packed with the program's password (packed once per program).
 const std::vector<std::uint8_t>& TestSkinPackage();
 
-// Writes a picture of `widget` to the shots folder as <name>.png.
-void WriteShot(QWidget* widget, const QString& name);
+using gui_testing::WriteShot;
 
 struct Note {
     QString type;
