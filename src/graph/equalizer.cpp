@@ -587,8 +587,8 @@ void UIEqualizer::Paint(QPainter& painter) {
     painter.restore();
 }
 
-void UIEqualizer::PaintStaticLayer(QPainter& painter, const EqGeometry& g,
-                                   const QString& bypassText, const QFont& bypassFont) {
+void UIEqualizer::PaintBackdrop(QPainter& painter, const EqGeometry& g, const QString& bypassText,
+                                const QFont& bypassFont) {
     const QRect area(g.Left(), g.Top(), g.Width(), g.Height());
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(area, mBackground);
@@ -641,7 +641,7 @@ void UIEqualizer::PaintStillLayer(const QRect& area, const EqGeometry& g,
     {
         QPainter layer(&mStaticLayer);
         layer.translate(-area.topLeft());
-        PaintStaticLayer(layer, g, bypassText, SkinFontAt(mBypassFont, *this, g.Scale()));
+        PaintBackdrop(layer, g, bypassText, SkinFontAt(mBypassFont, *this, g.Scale()));
     }
     const double width = OtherCurveWidth(g);
     auto paint = [&](QImage& target, int offset) {

@@ -134,8 +134,8 @@ class UIEqualizer : public QWidget, public tonvia::ui::ScaleAware {
     void SelectBand(int index);
     void Send(const char* type);
     // Background, grid and logo or bypass text.
-    void PaintStaticLayer(QPainter& painter, const EqGeometry& g, const QString& bypassText,
-                          const QFont& bypassFont);
+    void PaintBackdrop(QPainter& painter, const EqGeometry& g, const QString& bypassText,
+                       const QFont& bypassFont);
     // The cached layer: the above and the other channels' curves.
     void PaintStillLayer(const QRect& area, const EqGeometry& g, const QString& bypassText);
     // Strokes the part of the curve that can show between xLo and xHi (infinite: all).
