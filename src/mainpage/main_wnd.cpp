@@ -81,6 +81,19 @@ class WindowFilter final : public QObject {
     }
 };
 
+// A second row for an action would never be reached: the first one wins.
+template <typename Row, std::size_t N>
+constexpr bool EachActionOnce(const Row (&rows)[N]) {
+    for (std::size_t i = 0; i < N; ++i) {
+        for (std::size_t j = i + 1; j < N; ++j) {
+            if (rows[i].action == rows[j].action) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 QString FillDeviceNumbers(const QString& text, int a, int b, int c, int d) {
@@ -270,7 +283,7 @@ void CMainWnd::OnClick(TNotifyUI& msg) {
     if (route.action == PageAction::None) {
         return;
     }
-    Dispatch(route, &msg);
+    Dispatch(route, PageOrigin{&msg, nullptr});
 }
 
 void CMainWnd::Notify(TNotifyUI& msg) {
@@ -297,7 +310,7 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     if (type != QLatin1String(DUI_MSGTYPE_CLICK)) {
         const PageRoute route = RouteNotify(type, name, msg.pSender.GetUserData());
         if (route.action != PageAction::None) {
-            Dispatch(route, &msg);
+            Dispatch(route, PageOrigin{&msg, nullptr});
         }
     }
     WindowImplBase::Notify(msg);
@@ -336,139 +349,210 @@ void CMainWnd::MoveFocus(const QString& from, bool forward) {
     }
 }
 
-bool CMainWnd::RunSettingsDialog(PageAction action) {
-    switch (action) {
-        case PageAction::About:
-            Handled("About");
-            CAboutWnd::ShowAbout(GetWidget(), mManager.Live());
-            return true;
-        case PageAction::NoiseThreshold:
-            Handled("NoiseThreshold");
-            CNoiseThresholdWnd::ShowNoiseThreshold(GetWidget(), mManager.Device(), mManager.Live());
-            return true;
-        case PageAction::MemWr:
-            Handled("MemWr");
-            CMemWrWnd::ShowMemWr(GetWidget(), mManager.Device());
-            return true;
-        default:
-            return false;
+void CMainWnd::Dispatch(const PageRoute& route, const PageOrigin& origin) {
+    using Handler = void (CMainWnd::*)(const PageRoute&, const PageOrigin&);
+    struct Row {
+        PageAction action;
+        Handler handler;
+    };
+    static constexpr Row kHandlers[] = {
+        {PageAction::Minimize, &CMainWnd::OnMinimize},
+        {PageAction::OutputMenu, &CMainWnd::OnOutputMenu},
+        {PageAction::OptionMenu, &CMainWnd::OnOptionMenu},
+        {PageAction::SceneMenu, &CMainWnd::OnSceneMenu},
+        {PageAction::AdvanceMenu, &CMainWnd::OnAdvanceMenu},
+        {PageAction::DelayLinkMenu, &CMainWnd::OnDelayLinkMenu},
+        {PageAction::About, &CMainWnd::OnAbout},
+        {PageAction::NoiseThreshold, &CMainWnd::OnNoiseThreshold},
+        {PageAction::MemWr, &CMainWnd::OnMemWr},
+        {PageAction::SetCurChannelChange, &CMainWnd::OnSetCurChannelChange},
+        {PageAction::ChannelFocus, &CMainWnd::OnChannelFocus},
+        {PageAction::SpeakerDelayFocus, &CMainWnd::OnSpeakerDelayFocus},
+        {PageAction::SetInputSource, &CMainWnd::OnSetInputSource},
+        {PageAction::FocusForward, &CMainWnd::OnFocusStep},
+        {PageAction::FocusBack, &CMainWnd::OnFocusStep},
+        {PageAction::EqEditNext, &CMainWnd::OnEqEditNext},
+        {PageAction::SetChEqEdit, &CMainWnd::OnSetChEqEdit},
+        {PageAction::UpdateEqualizerBand, &CMainWnd::OnUpdateEqualizerBand},
+        {PageAction::EqualizerCallback, &CMainWnd::OnEqualizerCallback},
+        {PageAction::EqSlider, &CMainWnd::OnEqSlider},
+        {PageAction::ChannelVolumeSlider, &CMainWnd::OnChannelVolumeSlider},
+        {PageAction::ChannelDelaySlider, &CMainWnd::OnChannelDelaySlider},
+        {PageAction::ChangeLanguage, &CMainWnd::OnChangeLanguage},
+        {PageAction::SetChDelayLink, &CMainWnd::OnSetChDelayLink},
+        {PageAction::FirmwareUpgrade, &CMainWnd::OnFirmwareUpgrade},
+    };
+    static_assert(EachActionOnce(kHandlers));
+    for (const Row& row : kHandlers) {
+        if (row.action == route.action) {
+            (this->*row.handler)(route, origin);
+            return;
+        }
+    }
+    // A menu item has no number of its own: it logs the channel its menu was opened for.
+    Pending(route.action, origin.menu != nullptr ? menuChannel : route.index);
+}
+
+void CMainWnd::OnMinimize(const PageRoute&, const PageOrigin&) {
+    Handled("Minimize");
+    SendSystemCommand(SC_MINIMIZE);
+}
+
+void CMainWnd::OnOutputMenu(const PageRoute& route, const PageOrigin& origin) {
+    Handled("OutputMenu");
+    menuChannel = route.index;
+    ShowMenu(Menu::Output, origin.msg->pSender);
+}
+
+void CMainWnd::OnOptionMenu(const PageRoute&, const PageOrigin& origin) {
+    Handled("OptionMenu");
+    ShowMenu(Menu::Option, origin.msg->pSender);
+}
+
+void CMainWnd::OnSceneMenu(const PageRoute&, const PageOrigin& origin) {
+    Handled("SceneMenu");
+    ShowMenu(Menu::Scene, origin.msg->pSender);
+}
+
+void CMainWnd::OnAdvanceMenu(const PageRoute&, const PageOrigin& origin) {
+    Handled("AdvanceMenu");
+    ShowMenu(Menu::Advance, origin.msg->pSender);
+}
+
+void CMainWnd::OnDelayLinkMenu(const PageRoute& route, const PageOrigin& origin) {
+    Handled("DelayLinkMenu");
+    menuChannel = route.index;
+    ShowMenu(Menu::DelayLink, origin.msg->pSender);
+}
+
+void CMainWnd::OnAbout(const PageRoute&, const PageOrigin&) {
+    Handled("About");
+    CAboutWnd::ShowAbout(GetWidget(), mManager.Live());
+}
+
+void CMainWnd::OnNoiseThreshold(const PageRoute&, const PageOrigin&) {
+    Handled("NoiseThreshold");
+    CNoiseThresholdWnd::ShowNoiseThreshold(GetWidget(), mManager.Device(), mManager.Live());
+}
+
+void CMainWnd::OnMemWr(const PageRoute&, const PageOrigin&) {
+    Handled("MemWr");
+    CMemWrWnd::ShowMemWr(GetWidget(), mManager.Device());
+}
+
+void CMainWnd::OnSetCurChannelChange(const PageRoute& route, const PageOrigin&) {
+    Handled("SetCurChannelChange");
+    mManager.SetCurChannelChange(route.index);
+}
+
+void CMainWnd::OnChannelFocus(const PageRoute& route, const PageOrigin&) {
+    Handled("ChannelFocus");
+    if (route.index != mManager.CurrentChannel()) {
+        mManager.SetCurChannelChange(route.index);
     }
 }
 
-void CMainWnd::Dispatch(const PageRoute& route, TNotifyUI* msg) {
-    const QString name = msg != nullptr ? msg->pSender.GetName() : QString();
+void CMainWnd::OnSpeakerDelayFocus(const PageRoute& route, const PageOrigin& origin) {
+    Handled("SpeakerDelayFocus");
+    const auto& outputs = mManager.Live().outputs;
+    for (int ch = 0; ch < kOutChannelCount; ++ch) {
+        if (outputs[static_cast<std::size_t>(ch)] == route.index) {
+            mManager.SetCurChannelChange(ch);
+            break;
+        }
+    }
+    origin.msg->pSender.SetFocusSelectAll();
+}
+
+void CMainWnd::OnSetInputSource(const PageRoute&, const PageOrigin& origin) {
+    Handled("SetInputSource");
+    mManager.ShowInputSource(origin.msg->pSender.GetCurSel());
+    // Only a connected page tells the device and reads its master volume back.
+    if (FindControl(QStringLiteral("btnConnect")).IsSelected()) {
+        mManager.Device().Source_Switch_Ctrl(kSourceDeviceCodeBase + mManager.Live().inputSource,
+                                             true);
+        getMainVolumeTimer = 10;
+        SetTimer(GET_MAIN_VOLUME_TIMER, 1000);
+    }
+}
+
+void CMainWnd::OnFocusStep(const PageRoute& route, const PageOrigin& origin) {
+    Handled(PageActionName(route.action));
+    MoveFocus(origin.Name(), route.action == PageAction::FocusForward);
+}
+
+void CMainWnd::OnEqEditNext(const PageRoute& route, const PageOrigin& origin) {
+    Handled("EqEditNext");
+    const QString name = origin.Name();
     const int index = route.index;
-    if (RunSettingsDialog(route.action)) {
-        return;
+    LogPrintA("on eq %s killfocus index %d\n", Utf8(name).constData(), index);
+    const int bands = std::max(
+        1, mManager.Live().channels[static_cast<std::size_t>(mManager.CurrentChannel())].eqSize);
+    QString next;
+    if (name.startsWith(QLatin1String("eq_freq_"))) {
+        next = QStringLiteral("eq_q_%1").arg(index);
+    } else if (name.startsWith(QLatin1String("eq_q_"))) {
+        next = QStringLiteral("eq_gain_%1").arg(index);
+    } else {
+        const int band = (index + 1) % bands;
+        next = mManager.GeqMode() ? QStringLiteral("eq_gain_%1").arg(band)
+                                  : QStringLiteral("eq_freq_%1").arg(band);
     }
-    switch (route.action) {
-        case PageAction::Minimize:
-            Handled("Minimize");
-            SendSystemCommand(SC_MINIMIZE);
-            return;
-        case PageAction::OutputMenu:
-            Handled("OutputMenu");
-            menuChannel = index;
-            ShowMenu(Menu::Output, msg->pSender);
-            return;
-        case PageAction::OptionMenu:
-            Handled("OptionMenu");
-            ShowMenu(Menu::Option, msg->pSender);
-            return;
-        case PageAction::SceneMenu:
-            Handled("SceneMenu");
-            ShowMenu(Menu::Scene, msg->pSender);
-            return;
-        case PageAction::AdvanceMenu:
-            Handled("AdvanceMenu");
-            ShowMenu(Menu::Advance, msg->pSender);
-            return;
-        case PageAction::DelayLinkMenu:
-            Handled("DelayLinkMenu");
-            menuChannel = index;
-            ShowMenu(Menu::DelayLink, msg->pSender);
-            return;
-        case PageAction::SetCurChannelChange:
-            Handled("SetCurChannelChange");
-            mManager.SetCurChannelChange(index);
-            return;
-        case PageAction::ChannelFocus:
-            Handled("ChannelFocus");
-            if (index != mManager.CurrentChannel()) {
-                mManager.SetCurChannelChange(index);
-            }
-            return;
-        case PageAction::SpeakerDelayFocus: {
-            Handled("SpeakerDelayFocus");
-            const auto& outputs = mManager.Live().outputs;
-            for (int ch = 0; ch < kOutChannelCount; ++ch) {
-                if (outputs[static_cast<std::size_t>(ch)] == index) {
-                    mManager.SetCurChannelChange(ch);
-                    break;
-                }
-            }
-            msg->pSender.SetFocusSelectAll();
-            return;
-        }
-        case PageAction::SetInputSource:
-            Handled("SetInputSource");
-            mManager.ShowInputSource(msg->pSender.GetCurSel());
-            // Only a connected page tells the device and reads its master volume back.
-            if (FindControl(QStringLiteral("btnConnect")).IsSelected()) {
-                mManager.Device().Source_Switch_Ctrl(
-                    kSourceDeviceCodeBase + mManager.Live().inputSource, true);
-                getMainVolumeTimer = 10;
-                SetTimer(GET_MAIN_VOLUME_TIMER, 1000);
-            }
-            return;
-        case PageAction::FocusForward:
-        case PageAction::FocusBack:
-            Handled(PageActionName(route.action));
-            MoveFocus(name, route.action == PageAction::FocusForward);
-            return;
-        case PageAction::EqEditNext: {
-            Handled("EqEditNext");
-            LogPrintA("on eq %s killfocus index %d\n", Utf8(name).constData(), index);
-            const int bands =
-                std::max(1, mManager.Live()
-                                .channels[static_cast<std::size_t>(mManager.CurrentChannel())]
-                                .eqSize);
-            QString next;
-            if (name.startsWith(QLatin1String("eq_freq_"))) {
-                next = QStringLiteral("eq_q_%1").arg(index);
-            } else if (name.startsWith(QLatin1String("eq_q_"))) {
-                next = QStringLiteral("eq_gain_%1").arg(index);
-            } else {
-                const int band = (index + 1) % bands;
-                next = mManager.GeqMode() ? QStringLiteral("eq_gain_%1").arg(band)
-                                          : QStringLiteral("eq_freq_%1").arg(band);
-            }
-            FindControl(next).SetFocusSelectAll();
-            return;
-        }
-        case PageAction::SetChEqEdit:
-            LogPrintA("on eq %s killfocus index %d\n", Utf8(name).constData(), index);
-            break;
-        case PageAction::UpdateEqualizerBand:
-            LogPrintA("on eq %s setfocus index %d\n", Utf8(name).constData(), index);
-            break;
-        case PageAction::EqualizerCallback:
-            LogPrintA("on DUI_MSGTYPE_EQUALIZERCHANGED index %d\n", index);
-            break;
-        case PageAction::EqSlider:
-            LogPrintA("on eq silder %s valuechanged index %d value %d\n", Utf8(name).constData(),
-                      index, msg->pSender.GetValue());
-            break;
-        case PageAction::ChannelVolumeSlider:
-            LogPrintA("on volume silder %s valuechanged index %d\n", Utf8(name).constData(), index);
-            break;
-        case PageAction::ChannelDelaySlider:
-            LogPrintA("on delay silder %s valuechanged index %d\n", Utf8(name).constData(), index);
-            break;
-        default:
-            break;
+    FindControl(next).SetFocusSelectAll();
+}
+
+void CMainWnd::OnSetChEqEdit(const PageRoute& route, const PageOrigin& origin) {
+    LogPrintA("on eq %s killfocus index %d\n", Utf8(origin.Name()).constData(), route.index);
+    Pending(route.action, route.index);
+}
+
+void CMainWnd::OnUpdateEqualizerBand(const PageRoute& route, const PageOrigin& origin) {
+    LogPrintA("on eq %s setfocus index %d\n", Utf8(origin.Name()).constData(), route.index);
+    Pending(route.action, route.index);
+}
+
+void CMainWnd::OnEqualizerCallback(const PageRoute& route, const PageOrigin&) {
+    LogPrintA("on DUI_MSGTYPE_EQUALIZERCHANGED index %d\n", route.index);
+    Pending(route.action, route.index);
+}
+
+void CMainWnd::OnEqSlider(const PageRoute& route, const PageOrigin& origin) {
+    LogPrintA("on eq silder %s valuechanged index %d value %d\n", Utf8(origin.Name()).constData(),
+              route.index, origin.msg->pSender.GetValue());
+    Pending(route.action, route.index);
+}
+
+void CMainWnd::OnChannelVolumeSlider(const PageRoute& route, const PageOrigin& origin) {
+    LogPrintA("on volume silder %s valuechanged index %d\n", Utf8(origin.Name()).constData(),
+              route.index);
+    Pending(route.action, route.index);
+}
+
+void CMainWnd::OnChannelDelaySlider(const PageRoute& route, const PageOrigin& origin) {
+    LogPrintA("on delay silder %s valuechanged index %d\n", Utf8(origin.Name()).constData(),
+              route.index);
+    Pending(route.action, route.index);
+}
+
+void CMainWnd::OnChangeLanguage(const PageRoute&, const PageOrigin& origin) {
+    Handled("ChangeLanguage");
+    const QString current = tonvia::ui::SkinResources::Instance().CurrentLanguage();
+    const auto choice = LanguageForMenuItem(origin.Name().toStdString(), current.toStdString());
+    if (choice) {
+        ChangeLanguage(QString::fromLatin1(choice->name), QString::number(choice->index));
     }
-    Pending(route.action, index);
+}
+
+void CMainWnd::OnSetChDelayLink(const PageRoute& route, const PageOrigin& origin) {
+    LogPrintA("%d: %s\n", menuChannel, Utf8(origin.Name()).constData());
+    Pending(route.action, route.index);
+}
+
+void CMainWnd::OnFirmwareUpgrade(const PageRoute& route, const PageOrigin&) {
+    // A plug-out during the update shows no box while this flag is set.
+    mMenuUpdate = true;
+    Pending(route.action, -1);
+    mMenuUpdate = false;
 }
 
 // ---- Menus ---------------------------------------------------------------------------------
@@ -556,35 +640,10 @@ CMenuWnd* CMainWnd::ShowMenu(Menu menu, const UiControl& anchor) {
 void CMainWnd::OnMenuCommand(const MenuCommandRecord& record) {
     LogPrintA("on menu click %s\n", Utf8(record.name).constData());
     const PageRoute route = RouteMenu(record.name, record.userData);
-    switch (route.action) {
-        case PageAction::None:
-            return;
-        case PageAction::ChangeLanguage: {
-            Handled("ChangeLanguage");
-            const QString current = tonvia::ui::SkinResources::Instance().CurrentLanguage();
-            const auto choice =
-                LanguageForMenuItem(record.name.toStdString(), current.toStdString());
-            if (choice) {
-                ChangeLanguage(QString::fromLatin1(choice->name), QString::number(choice->index));
-            }
-            return;
-        }
-        case PageAction::SetChDelayLink:
-            LogPrintA("%d: %s\n", menuChannel, Utf8(record.name).constData());
-            Pending(route.action, route.index);
-            return;
-        case PageAction::FirmwareUpgrade:
-            // A plug-out during the update shows no box while this flag is set.
-            mMenuUpdate = true;
-            Pending(route.action, -1);
-            mMenuUpdate = false;
-            return;
-        default:
-            if (!RunSettingsDialog(route.action)) {
-                Pending(route.action, menuChannel);
-            }
-            return;
+    if (route.action == PageAction::None) {
+        return;
     }
+    Dispatch(route, PageOrigin{nullptr, &record});
 }
 
 // ---- Messages ------------------------------------------------------------------------------

@@ -56,6 +56,18 @@ struct MainWndHooks {
 
 class CMainPage;
 
+// Where a page operation was asked from: a control's notification or a menu item, never
+// both.
+struct PageOrigin {
+    TNotifyUI* msg = nullptr;
+    const MenuCommandRecord* menu = nullptr;
+
+    // The menu item's or the control's name.
+    QString Name() const {
+        return menu != nullptr ? menu->name : msg != nullptr ? msg->pSender.GetName() : QString();
+    }
+};
+
 // Fills the "%d" conversions of a translated text (the firmware box) with four numbers; any
 // other "%" sequence of the text stays as it is. At most 1023 characters.
 QString FillDeviceNumbers(const QString& text, int a, int b, int c, int d);
@@ -101,16 +113,42 @@ class CMainWnd final : public WindowImplBase {
     void OnDisplayChange();
 
   private:
-    void Dispatch(const PageRoute& route, TNotifyUI* msg);
+    // Runs the handler of the route's action; an action without one is logged as pending.
+    void Dispatch(const PageRoute& route, const PageOrigin& origin);
     void OnMenuCommand(const MenuCommandRecord& record);
+
+    // The handlers of the page actions, one each (Dispatch's table names them).
+    void OnMinimize(const PageRoute& route, const PageOrigin& origin);
+    void OnOutputMenu(const PageRoute& route, const PageOrigin& origin);
+    void OnOptionMenu(const PageRoute& route, const PageOrigin& origin);
+    void OnSceneMenu(const PageRoute& route, const PageOrigin& origin);
+    void OnAdvanceMenu(const PageRoute& route, const PageOrigin& origin);
+    void OnDelayLinkMenu(const PageRoute& route, const PageOrigin& origin);
+    void OnAbout(const PageRoute& route, const PageOrigin& origin);
+    void OnNoiseThreshold(const PageRoute& route, const PageOrigin& origin);
+    void OnMemWr(const PageRoute& route, const PageOrigin& origin);
+    void OnSetCurChannelChange(const PageRoute& route, const PageOrigin& origin);
+    void OnChannelFocus(const PageRoute& route, const PageOrigin& origin);
+    void OnSpeakerDelayFocus(const PageRoute& route, const PageOrigin& origin);
+    void OnSetInputSource(const PageRoute& route, const PageOrigin& origin);
+    void OnFocusStep(const PageRoute& route, const PageOrigin& origin);
+    void OnEqEditNext(const PageRoute& route, const PageOrigin& origin);
+    void OnSetChEqEdit(const PageRoute& route, const PageOrigin& origin);
+    void OnUpdateEqualizerBand(const PageRoute& route, const PageOrigin& origin);
+    void OnEqualizerCallback(const PageRoute& route, const PageOrigin& origin);
+    void OnEqSlider(const PageRoute& route, const PageOrigin& origin);
+    void OnChannelVolumeSlider(const PageRoute& route, const PageOrigin& origin);
+    void OnChannelDelaySlider(const PageRoute& route, const PageOrigin& origin);
+    void OnChangeLanguage(const PageRoute& route, const PageOrigin& origin);
+    void OnSetChDelayLink(const PageRoute& route, const PageOrigin& origin);
+    void OnFirmwareUpgrade(const PageRoute& route, const PageOrigin& origin);
+
     void OnDeviceChange(unsigned event, const DeviceChangeRecord* record);
     void OnCloseWindow();
     void CloseOpenPrompts();
     void MoveFocus(const QString& from, bool forward);
     void DelaySliderVisibility(const QString& focused);
     void ShowBox(const QString& text);
-    // The about, noise-threshold and memory dialogs, modal; false for other actions.
-    bool RunSettingsDialog(PageAction action);
     // A handler whose page operation comes with the editing operations: logged only.
     void Pending(PageAction action, int index);
     void Handled(const char* name);
