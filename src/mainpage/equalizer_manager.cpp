@@ -5,55 +5,24 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/log.h"
+#include "mainpage/page_common.h"
 #include "model/positions.h"
 #include "ui/display_scale.h"
 #include "ui/skin_resources.h"
 #include "ui/window_impl_base.h"
 
+// The page's operations live with their feature: page_level_routing.cpp (volumes, levels,
+// sources and routing), page_eq_crossover.cpp (current channel, bands, crossover) and
+// page_outputs.cpp (positions and the speaker diagram). Binding the page stays here.
+
 namespace {
 
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-// Button text of each position code, as the position buttons show it.
-constexpr const char* kPositionTexts[kPositionCodeCount] = {
-    "${empty}",
-    "${front_left_tweeter}",
-    "${front_left_midrange}",
-    "${front_left_woofer}",
-    "${front_left_mid_twee}",
-    "${front_left_mid_woof}",
-    "${front_left_full}",
-    "${front_right_tweeter}",
-    "${front_right_midrange}",
-    "${front_right_woofer}",
-    "${front_right_mid_twee}",
-    "${front_right_mid_woof}",
-    "${front_right_full}",
-    "${rear_left_tweeter}",
-    "${rear_left_woofer}",
-    "${rear_left_full}",
-    "${rear_right_tweeter}",
-    "${rear_right_woofer}",
-    "${rear_right_full}",
-    "${center_tweeter}",
-    "${center_woofer}",
-    "${center_full}",
-    "${left_subwoofer_freq}",
-    "${right_subwoofer_freq}",
-    "${subwoofer_freq}",
-};
+using tonvia::mainpage::Q;
 
 constexpr std::uint32_t kDelayLinkColours[] = {0xFF666666, 0xFF0088FF, 0xFF00AEAE, 0xFF0000E3,
                                                0xFFFF0000, 0xFFFF8040, 0xFF8600FF};
 
 }  // namespace
-
-const char* PositionButtonText(int code) {
-    return code >= 0 && code < kPositionCodeCount ? kPositionTexts[code] : kPositionTexts[0];
-}
 
 EqualizerManager::EqualizerManager(tonvia::platform::HidBackend& backend, WindowMessageSink& sink)
     : mDevice(backend, sink) {}
@@ -200,144 +169,4 @@ void EqualizerManager::BindPage(WindowImplBase& window, bool showDebug, int scal
     ShowInputSource(kSourceHighLevel);
     SetCurChannelChange(0);
     RebuildSpeakers();
-}
-
-void EqualizerManager::UpdateAllVolumeEdit() {
-    LogPrintA("%s\n", "EqualizerManager::UpdateAllVolumeEdit");
-    const SceneConfig& live = mModel.live;
-    LogPrintA("on main volume edit change to %d dB\n", live.mainVolume);
-    if (UiControl slider = Find(QStringLiteral("slider_main_volume"))) {
-        slider.SetValue(live.mainVolume);
-    }
-    Find(QStringLiteral("edit_main_volume")).SetText(Q(MainVolumeText(live.mainVolume)));
-    for (int ch = 0; ch < kOutChannelCount; ++ch) {
-        const float gain = live.channels[static_cast<std::size_t>(ch)].gain;
-        LogPrintA("on ch volume edit change to %d dB\n", static_cast<int>(gain));
-        const int level = static_cast<int>(std::lround(gain * 10));
-        Find("edit_ch_volume_%d", ch).SetText(Q(ChannelVolumeText(level)));
-        if (ch == mCurrentChannel) {
-            Find(QStringLiteral("edit_ch_volume")).SetText(Q(ChannelVolumeText(level)));
-        }
-    }
-}
-
-void EqualizerManager::ShowInputSource(int source) {
-    if (source < 0 || source >= kInputSourceCount) {
-        return;
-    }
-    LogPrintA("on %s index %d\n", "EqualizerManager::SetInputSource", source);
-    SceneConfig& live = mModel.live;
-    live.inputSource = source;
-    auto& skin = tonvia::ui::SkinResources::Instance();
-    if (auto* list = Find(QStringLiteral("btn_input_source")).As<QListWidget>()) {
-        const QIcon selected(skin.Image(QStringLiteral("img/source_select.png")));
-        const QIcon normal(skin.Image(QStringLiteral("img/source_normal.png")));
-        for (int i = 0; i < list->count(); ++i) {
-            list->item(i)->setIcon(i == source ? selected : normal);
-        }
-    }
-    const int inputs = SourceInputCount(source);
-    for (int ch = 0; ch < kOutChannelCount; ++ch) {
-        const int mask =
-            live.inputs[static_cast<std::size_t>(source)][static_cast<std::size_t>(ch)];
-        for (int j = 0; j < 4; ++j) {
-            UiControl option = Find(QStringLiteral("option_ch_in%1_%2").arg(j).arg(ch));
-            const bool used = j < inputs;
-            option.Selected(used && (mask & (1 << j)) != 0, false);
-            option.SetVisible(used);
-            option.SetEnabled(used);
-        }
-    }
-}
-
-void EqualizerManager::SetCurChannelChange(int ch) {
-    if (ch < 0 || ch >= kOutChannelCount) {
-        return;
-    }
-    LogPrintA("on SetCurChannelChange channel index %d\n", ch);
-    SceneConfig& live = mModel.live;
-    mCurrentChannel = ch;
-    const std::optional<int> pair = live.PairChannel(ch);
-    for (int i = 0; i < kOutChannelCount; ++i) {
-        Find("ch_enable_%d", i).Selected(i == ch || (pair && *pair == i), false);
-        const bool framed = i == ch;
-        Find("ch_border_top_%d", i).SetVisible(framed);
-        Find("ch_border_buttom_%d", i).SetVisible(framed);
-        Find("ch_border_left_%d", i).SetVisible(framed);
-        Find("ch_border_right_%d", i).SetVisible(framed);
-        Find("ch_show_%d", i)
-            .Selected(live.showOutChEqualizer[static_cast<std::size_t>(i)] != 0, false);
-    }
-    const OutChannel& c = live.channels[static_cast<std::size_t>(ch)];
-    Find(QStringLiteral("label_channel_name")).SetText(QStringLiteral("CH%1").arg(ch + 1));
-    const int level = static_cast<int>(std::lround(c.gain * 10));
-    Find(QStringLiteral("slider_ch_volume")).SetValue(level);
-    Find(QStringLiteral("edit_ch_volume")).SetText(Q(ChannelVolumeText(level)));
-    Find(QStringLiteral("ch_mute")).Selected(c.mute != 0, false);
-    if (UiControl phase = Find(QStringLiteral("ch_phase"))) {
-        phase.Selected(c.phase != 0, false);
-        phase.SetText(c.phase != 0 ? QStringLiteral("${reverse phase}")
-                                   : QStringLiteral("${positive_phase}"));
-    }
-    for (int code = 1; code < kPositionCodeCount; ++code) {
-        const int own = live.outputs[static_cast<std::size_t>(ch)];
-        const bool mark =
-            code == own || (pair && code == live.outputs[static_cast<std::size_t>(*pair)]);
-        Find("speaker_%d", code).Selected(mark, false);
-    }
-
-    // The crossover and the bands of the channel.
-    const Crossover& x = c.crossover;
-    Find(QStringLiteral("hp_type")).SelectItem(x.hp.type, false);
-    Find(QStringLiteral("lp_type")).SelectItem(x.lp.type, false);
-    Find(QStringLiteral("hp_slop")).SelectItem(x.hp.slope, false);
-    Find(QStringLiteral("lp_slop")).SelectItem(x.lp.slope, false);
-    Find(QStringLiteral("hp_freq")).SetText(Q(CrossoverFreqText(x.hp.fs)));
-    Find(QStringLiteral("lp_freq")).SetText(Q(CrossoverFreqText(x.lp.fs)));
-    const bool peq = !GeqMode();
-    bool anyEnabled = false;
-    for (int b = 0; b < kEqBandCount; ++b) {
-        const EqBand& band = c.eqArray[static_cast<std::size_t>(b)];
-        const bool inUse = b < c.eqSize;
-        const EqBandTexts texts = EqBandTextsFor(band, b, c.eqSize, c.bypass != 0);
-        Find("eq_freq_%d", b).SetText(Q(texts.freq));
-        Find("eq_q_%d", b).SetText(Q(texts.q));
-        Find("eq_gain_%d", b).SetText(Q(texts.gain));
-        Find("eq_freq_%d", b).SetEnabled(inUse && peq);
-        Find("eq_q_%d", b).SetEnabled(inUse && peq);
-        Find("eq_gain_%d", b).SetEnabled(inUse);
-        const int position = inUse && band.enable != 0 && c.bypass == 0
-                                 ? static_cast<int>(std::lround(band.gain * 10))
-                                 : 0;
-        Find("eq_slider_%d", b).SetValue(position);
-        Find("eq_slider_%d", b).SetEnabled(inUse);
-        Find("pt_enable_%d", b).Selected(position != 0, false);
-        Find("pt_enable_%d", b).SetEnabled(inUse);
-        anyEnabled = anyEnabled || position != 0;
-    }
-    Find(QStringLiteral("btn_bypass"))
-        .SetText(anyEnabled ? QStringLiteral("${bypass_eq}") : QStringLiteral("${restore_eq}"));
-}
-
-void EqualizerManager::RebuildSpeakers() {
-    const SceneConfig& live = mModel.live;
-    for (int code = 1; code < kPositionCodeCount; ++code) {
-        Find("speaker_%d", code).SetVisible(false);
-        Find("spk_con_%d", code).SetVisible(false);
-        Find("spk_delay_%d", code).SetVisible(false);
-    }
-    for (int ch = 0; ch < kOutChannelCount; ++ch) {
-        const int code = live.outputs[static_cast<std::size_t>(ch)];
-        Find("ch_output_btn_%d", ch).SetText(QLatin1String(PositionButtonText(code)));
-        if (code < 1 || code >= kPositionCodeCount) {
-            continue;
-        }
-        Find("speaker_%d", code).SetVisible(true);
-        Find("spk_con_%d", code).SetVisible(true);
-        if (UiControl delay = Find("spk_delay_%d", code)) {
-            delay.SetText(
-                Q(SpeakerDelayText(Unit(), live.channels[static_cast<std::size_t>(ch)].delay)));
-            delay.SetVisible(true);
-        }
-    }
 }
