@@ -7,6 +7,7 @@
 #include "commands/decoders.h"
 #include "commands/reply_reading.h"
 #include "commands/reply_records.h"
+#include "model/value_ranges.h"
 
 using namespace tonvia::commands;
 
@@ -86,7 +87,8 @@ float EqQ(Bytes b) {
     return static_cast<float>(b[2] + b[3] / 100.0);
 }
 float EqGain(Bytes b) {
-    return static_cast<float>(b[4] + b[5] / 10.0 - 18.0);
+    return static_cast<float>(b[4] + b[5] / static_cast<double>(kEqGain.wire.unitsPerWhole) -
+                              kEqGain.wire.offset);
 }
 
 // --- Handlers, one per code or family of codes ---------------------------------------

@@ -6,8 +6,8 @@
 
 namespace {
 
-const double kLogMin = std::log10(20.0);
-const double kLogSpan = std::log10(20000.0) - std::log10(20.0);
+const double kLogMin = std::log10(kFrequency.min);
+const double kLogSpan = std::log10(kFrequency.max) - kLogMin;
 
 }  // namespace
 

@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QRect>
 
+#include "model/value_ranges.h"
+
 // A box with exclusive right and bottom edges (left <= x < right).
 struct EqBox {
     int left = 0;
@@ -23,8 +25,8 @@ struct EqBox {
     bool operator==(const EqBox&) const = default;
 };
 
-inline constexpr double kQHandleMin = 0.5;
-inline constexpr double kQHandleMax = 9.0;
+inline constexpr double kQHandleMin = kEqQ.min;
+inline constexpr double kQHandleMax = kEqQ.max;
 
 class EqGeometry {
   public:

@@ -45,8 +45,8 @@ class UIEqualizer : public QWidget, public tonvia::ui::ScaleAware {
     static constexpr int kMaxBands = 31;
     static constexpr int kMaxCurves = 6;
     static constexpr int kMaxCurveColors = 12;
-    static constexpr int kMaxDb = 12;
-    static constexpr int kMinDb = -18;
+    static constexpr int kMaxDb = static_cast<int>(kEqGain.max);  // the level axis
+    static constexpr int kMinDb = static_cast<int>(kEqGain.min);
     static constexpr std::uint32_t kGridColor = 0xFF596274;
     static constexpr std::uint32_t kCurrentCurveColor = 0xFF026DF9;
     static constexpr std::uint32_t kDefaultCurveColor = 0xFF646464;

@@ -4,18 +4,21 @@
 #include <cstdint>
 #include <span>
 
-inline constexpr float kEqGainMin = -18.0f;  // dB
-inline constexpr float kEqGainMax = 12.0f;
-inline constexpr float kEqQMin = 0.5f;
-inline constexpr float kEqQMax = 9.0f;
-inline constexpr float kEqQDefault = 5.8f;
-inline constexpr int kFreqMin = 20;  // Hz, for bands and crossover filters alike
-inline constexpr int kFreqMax = 20000;
+#include "model/value_ranges.h"
+
+// The band's fields in their own types.
+inline constexpr float kEqGainMin = static_cast<float>(kEqGain.min);  // dB
+inline constexpr float kEqGainMax = static_cast<float>(kEqGain.max);
+inline constexpr float kEqQMin = static_cast<float>(kEqQ.min);
+inline constexpr float kEqQMax = static_cast<float>(kEqQ.max);
+inline constexpr float kEqQDefault = static_cast<float>(*kEqQ.defaultValue);
+inline constexpr int kFreqMin = static_cast<int>(kFrequency.min);  // Hz, bands and crossovers
+inline constexpr int kFreqMax = static_cast<int>(kFrequency.max);
 
 // 16 bytes, as laid out in the band arrays.
 struct EqBand {
-    float gain = 0.0f;             // dB, kEqGainMin..kEqGainMax
-    float q = kEqQDefault;         // kEqQMin..kEqQMax
+    float gain = static_cast<float>(*kEqGain.defaultValue);  // dB, kEqGainMin..kEqGainMax
+    float q = kEqQDefault;                                   // kEqQMin..kEqQMax
     std::int32_t freq = kFreqMin;  // Hz; each band's default comes from the band-frequency table
     std::uint8_t enable = 1;       // 1 on, 0 off
 

@@ -11,12 +11,13 @@
 #include "model/dimensions.h"
 #include "model/eq_band.h"
 #include "model/positions.h"
+#include "model/value_ranges.h"
 
-inline constexpr float kChannelGainMin = -60.0f;  // dB
-inline constexpr float kChannelGainMax = 0.0f;
-inline constexpr float kDelayMaxMs = 15.0f;
-inline constexpr int kMainVolumeMin = -60;  // dB
-inline constexpr int kMainVolumeMax = 6;
+inline constexpr float kChannelGainMin = static_cast<float>(kChannelLevel.min);  // dB
+inline constexpr float kChannelGainMax = static_cast<float>(kChannelLevel.max);
+inline constexpr float kDelayMaxMs = static_cast<float>(kDelay.max);
+inline constexpr int kMainVolumeMin = static_cast<int>(kMainVolume.min);  // dB
+inline constexpr int kMainVolumeMax = static_cast<int>(kMainVolume.max);
 inline constexpr int kMixLevelMax = 100;  // shown as level - 94 dB
 inline constexpr int kNoModel = -1;       // `model` while no device state is loaded
 

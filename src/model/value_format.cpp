@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr double kDelayMaxMsD = 15.0;
+constexpr double kDelayMaxMsD = kDelay.max;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -187,7 +187,7 @@ std::string ChannelVolumeText(int sliderPos, int sliderMin) {
         return std::string(kOffKey);
     }
     // Whole half-decibels, cut toward zero; integer division keeps -0.4 dB from showing "-0.0".
-    long long halfDb = 2LL * sliderPos / 10;
+    long long halfDb = 2LL * sliderPos / kChannelLevel.sliderScale;
     return Fixed(static_cast<double>(halfDb) / 2.0, 1) + "dB";
 }
 
@@ -281,7 +281,7 @@ int ReadAcc(std::string_view text, std::string_view offText, int sliderMin) {
 }
 
 double ReadChannelVolume(std::string_view text, std::string_view offText) {
-    return IsOffText(text, offText) ? kChVolumeSliderMin / 10.0 : LeadingDecimal(text);
+    return IsOffText(text, offText) ? kChannelLevel.min : LeadingDecimal(text);
 }
 
 double ReadDelay(DelayUnit unit, std::string_view text) {
@@ -464,7 +464,7 @@ std::optional<double> StepDelay(SliderState& slider, bool up, DelayUnit unit) {
     if (!StepSlider(slider, up, kDelayStep)) {
         return std::nullopt;
     }
-    return QuantizeDelay(unit, slider.pos / 1000.0);
+    return QuantizeDelay(unit, slider.pos / static_cast<double>(kDelay.sliderScale));
 }
 
 int StepNoiseThreshold(int threshold, bool up) {

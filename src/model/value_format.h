@@ -14,25 +14,26 @@
 #include <string_view>
 
 #include "model/eq_band.h"
+#include "model/value_ranges.h"
 
 inline constexpr std::string_view kOffKey = "${off}";
 
-// Slider scales.
-inline constexpr int kMainVolumeSliderMin = -60;  // 1 dB per position
-inline constexpr int kMainVolumeSliderMax = 6;
-inline constexpr int kChVolumeSliderMin = -600;  // 0.1 dB per position
-inline constexpr int kChVolumeSliderMax = 0;
-inline constexpr int kEqGainSliderMin = -180;  // 0.1 dB per position
-inline constexpr int kEqGainSliderMax = 120;
-inline constexpr int kDelaySliderMax = 15000;  // 1 us per position
+// Slider ranges, in positions of each quantity's slider unit.
+inline constexpr int kMainVolumeSliderMin = kMainVolume.SliderMin();  // 1 dB per position
+inline constexpr int kMainVolumeSliderMax = kMainVolume.SliderMax();
+inline constexpr int kChVolumeSliderMin = kChannelLevel.SliderMin();  // 0.1 dB per position
+inline constexpr int kChVolumeSliderMax = kChannelLevel.SliderMax();
+inline constexpr int kEqGainSliderMin = kEqGain.SliderMin();  // 0.1 dB per position
+inline constexpr int kEqGainSliderMax = kEqGain.SliderMax();
+inline constexpr int kDelaySliderMax = kDelay.SliderMax();  // 1 us per position
 
 // One up/down action, in slider positions (or in the value's own unit for Q).
-inline constexpr double kMainVolumeStep = 1.0;
+inline constexpr double kMainVolumeStep = kMainVolume.Positions(kMainVolume.step);
 inline constexpr double kAccStep = 1.0;
-inline constexpr double kChVolumeStep = 5.0;  // 0.5 dB
-inline constexpr double kDelayStep = 21.0;    // 21 us
-inline constexpr double kEqGainStep = 1.0;    // 0.1 dB
-inline constexpr double kEqQStep = 0.05;
+inline constexpr double kChVolumeStep = kChannelLevel.Positions(kChannelLevel.step);  // 0.5 dB
+inline constexpr double kDelayStep = kDelay.Positions(kDelay.step);                   // 21 us
+inline constexpr double kEqGainStep = kEqGain.Positions(kEqGain.step);                // 0.1 dB
+inline constexpr double kEqQStep = kEqQ.step;
 
 // Delay limits in each display unit: 15 ms is 519 cm and 204 in.
 inline constexpr double kDelayMaxCm = 519.0;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "model/scene_config.h"
 #include "model/value_format.h"
 
 namespace {
@@ -52,6 +53,28 @@ TEST(SliderRules, StepSliderStopsAtTheEnds) {
         EXPECT_EQ(StepSlider(slider, c.up, c.step), c.moved) << c.pos;
         EXPECT_EQ(slider.pos, c.after) << c.pos;
     }
+}
+
+// The slider constants the pages use, read back in the value's unit.
+TEST(SliderRules, SliderUnitsComeFromTheValueTable) {
+    struct Case {
+        const ValueRange& range;
+        int min;
+        int max;
+        double step;
+    } cases[] = {
+        {kMainVolume, kMainVolumeSliderMin, kMainVolumeSliderMax, kMainVolumeStep},
+        {kChannelLevel, kChVolumeSliderMin, kChVolumeSliderMax, kChVolumeStep},
+        {kEqGain, kEqGainSliderMin, kEqGainSliderMax, kEqGainStep},
+        {kDelay, 0, kDelaySliderMax, kDelayStep},
+    };
+    for (const Case& c : cases) {
+        const double scale = c.range.sliderScale;
+        EXPECT_DOUBLE_EQ(c.min / scale, c.range.min) << c.range.name;
+        EXPECT_DOUBLE_EQ(c.max / scale, c.range.max) << c.range.name;
+        EXPECT_DOUBLE_EQ(c.step / scale, c.range.step) << c.range.name;
+    }
+    EXPECT_EQ(SceneConfig{}.mainVolume, *kMainVolume.defaultValue);
 }
 
 // ---- Level texts ----

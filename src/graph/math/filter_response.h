@@ -7,11 +7,12 @@
 #include <span>
 
 #include "model/crossover.h"
+#include "model/value_ranges.h"
 
 inline constexpr int CURVE_POINTS = 512;
 inline constexpr double CURVE_SAMPLE_RATE = 48000.0;
-inline constexpr int FREQ_MIN = 20;  // Hz, graph and model range
-inline constexpr int FREQ_MAX = 20000;
+inline constexpr int FREQ_MIN = static_cast<int>(kFrequency.min);  // Hz, graph and model range
+inline constexpr int FREQ_MAX = static_cast<int>(kFrequency.max);
 
 // A section level at or below -80 dB (power 1e-8) is drawn as this.
 inline constexpr double kFloorPower = 1e-8;
