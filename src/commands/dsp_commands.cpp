@@ -21,15 +21,25 @@ bool Set(CHidDevice& device, std::uint8_t code, std::optional<Payload> data, boo
     return device.SendOrQueue(CMD_DSP, code, OP_SET, std::move(*data), waitMs, sendNow);
 }
 
-// A request, sent at once and followed by a read.
-bool Get(CHidDevice& device, std::uint8_t code, const Payload& data = {},
+// A request, sent at once and followed by a read. Refused data sends nothing.
+bool Get(CHidDevice& device, std::uint8_t code, const std::optional<Payload>& data = Payload{},
          int waitMs = REPLY_WAIT_MS) {
-    return device.SendAndWait(CMD_DSP, code, OP_GET, data, waitMs);
+    if (!data) {
+        return false;
+    }
+    return device.SendAndWait(CMD_DSP, code, OP_GET, *data, waitMs);
 }
 
-Payload Header(int scene, int source, int first, int last) {
-    return {static_cast<std::uint8_t>(scene), static_cast<std::uint8_t>(source),
-            static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(last)};
+// A queueable request: follows the sendNow rules. Refused data sends nothing.
+bool GetOrQueue(CHidDevice& device, std::uint8_t code, std::optional<Payload> data, bool sendNow) {
+    if (!data) {
+        return false;
+    }
+    return device.SendOrQueue(CMD_DSP, code, OP_GET, std::move(*data), REPLY_WAIT_MS, sendNow);
+}
+
+std::optional<Payload> Header(int scene, int source, int first, int last) {
+    return BuildFields({scene, source, first, last});
 }
 
 // One log line per channel: scene, channel, value.
@@ -50,8 +60,8 @@ void LogPerChannelWithSource(const char* format, int scene, int source, int firs
     }
 }
 
-Payload One(int value) {
-    return {static_cast<std::uint8_t>(value)};
+std::optional<Payload> One(int value, WireField field = kWireByte) {
+    return BuildFields({{value, field}});
 }
 
 }  // namespace
@@ -62,15 +72,15 @@ bool CHidDevice::Source_Switch_Ctrl(int source, bool sendNow) {
     return Set(*this, DSP_SOURCE_SWITCH, One(source), sendNow);
 }
 
-// 0x02: master volume, one byte (rounded to whole dB).
+// 0x02: master volume, signed byte (rounded to whole dB).
 bool CHidDevice::Main_Volume_Ctrl(float volume, bool sendNow) {
     LogPrintA("Main_Volume_Ctrl gain:(%.1f) \n", static_cast<double>(volume));
-    return Set(*this, DSP_VOLUME, One(static_cast<int>(std::lround(volume))), sendNow);
+    return Set(*this, DSP_VOLUME, EncodeScaled(volume, kMainVolume.wire, "main volume"), sendNow);
 }
 
-// 0x03: subwoofer volume, one byte.
+// 0x03: subwoofer volume, signed byte.
 bool CHidDevice::Subwoofer_Volume_Ctrl(int volume, bool sendNow) {
-    return Set(*this, DSP_SUBWOOFER_VOLUME, One(volume), sendNow);
+    return Set(*this, DSP_SUBWOOFER_VOLUME, One(volume, kWireSignedByte), sendNow);
 }
 
 // 0x04: master mute.
@@ -156,10 +166,7 @@ bool CHidDevice::Remap_Ch_Ctrl(int scene, int source, int output, std::span<cons
         LogPrintA("Remap_Ch_Ctrl: scene(%d), output_channel(%d), input_ch(%d)\n", scene, output,
                   input);
     }
-    const std::uint8_t header[] = {static_cast<std::uint8_t>(scene),
-                                   static_cast<std::uint8_t>(source),
-                                   static_cast<std::uint8_t>(output)};
-    return Set(*this, DSP_REMAP_CH, BuildList(header, inputs), sendNow);
+    return Set(*this, DSP_REMAP_CH, BuildList({scene, source, output}, inputs), sendNow);
 }
 
 // 0x0D: channel types of a range.
@@ -183,17 +190,13 @@ bool CHidDevice::CH_Link_Ctrl(int scene, int link, std::span<const ChannelPair> 
 
 // 0x0F: output lock.
 bool CHidDevice::CH_Lock_Ctrl(int scene, int lock, bool sendNow) {
-    return Set(*this, DSP_CH_LOCK, Payload{static_cast<std::uint8_t>(scene), One(lock)[0]},
-               sendNow);
+    return Set(*this, DSP_CH_LOCK, BuildFields({scene, lock}), sendNow);
 }
 
 // 0x10: DSP bypass of a source.
 bool CHidDevice::DSP_Bypass_Ctrl(int scene, int source, int bypass, bool sendNow) {
     LogPrintA("DSP_Bypass_Ctrl: scene(%d), channel(%d), bypass(%d)\n", scene, source, bypass);
-    return Set(*this, DSP_BYPASS,
-               Payload{static_cast<std::uint8_t>(scene), static_cast<std::uint8_t>(source),
-                       static_cast<std::uint8_t>(bypass)},
-               sendNow);
+    return Set(*this, DSP_BYPASS, BuildFields({scene, source, bypass}), sendNow);
 }
 
 // 0x11: EQ reset of the listed channels; count, then the channel numbers.
@@ -205,10 +208,9 @@ bool CHidDevice::PEQ_Reset_Ctrl(int scene, int source, std::span<const int> chan
         line += "ch(" + std::to_string(ch) + "), ";
     }
     LogPrintA("%s\n", line.c_str());
-    const std::uint8_t header[] = {static_cast<std::uint8_t>(scene),
-                                   static_cast<std::uint8_t>(source),
-                                   static_cast<std::uint8_t>(channels.size())};
-    return Set(*this, DSP_EQ_RESET, BuildList(header, channels), sendNow);
+    return Set(*this, DSP_EQ_RESET,
+               BuildList({scene, source, static_cast<long long>(channels.size())}, channels),
+               sendNow);
 }
 
 // 0x12: EQ bypass of a channel range.
@@ -223,8 +225,7 @@ bool CHidDevice::PEQ_Bypass_Ctrl(int scene, int source, int first, int last,
 bool CHidDevice::IRC_Ctrl(int on, int channelMask, int eqMode, bool sendNow) {
     LogPrintA("IRC_Ctrl: on(%d), ircch=0x%x, irc_eqmode = %d, syncMode(%d)\n", on, channelMask,
               eqMode, sendNow ? 1 : 0);
-    const auto mask = BigEndian16(channelMask);
-    return Set(*this, DSP_IRC_CTRL, Payload{One(on)[0], mask[0], mask[1], One(eqMode)[0]}, sendNow);
+    return Set(*this, DSP_IRC_CTRL, BuildFields({on, {channelMask, kWireWord}, eqMode}), sendNow);
 }
 
 // 0x1D: calibration test microphone on/off.
@@ -239,12 +240,12 @@ bool CHidDevice::IRC_Sel_Test_Module(int module, bool sendNow) {
     return Set(*this, DSP_IRC_SEL_TEST_MODULE, One(module), sendNow);
 }
 
-// 0x20: input gains of an input range, one byte each.
+// 0x20: input gains of an input range, one signed byte each.
 bool CHidDevice::Input_Trim_Ctrl(int scene, int source, int first, int last,
                                  std::span<const int> gains, bool sendNow) {
     LogPerChannel("Input_Trim_Ctrl: scene(%d), channel(%d), gain(%d)\n", scene, first, last, gains);
-    return Set(*this, DSP_INPUT_TRIM_CH, BuildByteRange(scene, source, first, last, gains),
-               sendNow);
+    return Set(*this, DSP_INPUT_TRIM_CH,
+               BuildByteRange(scene, source, first, last, gains, kWireSignedByte), sendNow);
 }
 
 // 0x21: input mutes of an input range.
@@ -281,7 +282,7 @@ bool CHidDevice::Input_EQ_Ctrl(int scene, int source, int channel, int firstBand
                BuildInputEqBands(scene, source, channel, firstBand, lastBand, bands), sendNow);
 }
 
-// 0x24: mix trims of one input into an output range, one byte each.
+// 0x24: mix trims of one input into an output range, one signed byte each.
 bool CHidDevice::Input_Mix_Trim_Ctrl(int scene, int source, int input, int firstOutput,
                                      int lastOutput, std::span<const int> trims, bool sendNow) {
     const int count = std::min(RangeCount(firstOutput, lastOutput), static_cast<int>(trims.size()));
@@ -296,10 +297,10 @@ bool CHidDevice::Input_Mix_Trim_Ctrl(int scene, int source, int input, int first
 // 0x26: input noise threshold, signed byte.
 bool CHidDevice::Input_Ch_Threshold_Ctrl(int threshold, bool sendNow) {
     LogPrintA("Input_Ch_Threshold_Ctrl:threshold(%d)\n", threshold);
-    return Set(*this, DSP_INPUT_THRESHOLD, One(threshold), sendNow);
+    return Set(*this, DSP_INPUT_THRESHOLD, One(threshold, kWireSignedByte), sendNow);
 }
 
-// 0x28: mix trims of an input range into one output, one byte each.
+// 0x28: mix trims of an input range into one output, one signed byte each.
 bool CHidDevice::Input_Mix_Trim_Ctrl2(int scene, int source, int firstInput, int lastInput,
                                       int output, std::span<const int> trims, bool sendNow) {
     char head[128];
@@ -320,8 +321,7 @@ bool CHidDevice::Input_Mix_Trim_Ctrl2(int scene, int source, int firstInput, int
 // 0x32: remote channel selection, 16-bit big-endian.
 bool CHidDevice::Sel_Remote_CH_Ctrl(int selection, bool sendNow) {
     LogPrintA("Sel_Remote_CH_Ctrl sel_ch(%d) \n", selection);
-    const auto bytes = BigEndian16(selection);
-    return Set(*this, DSP_SEL_REMOTE_CH, Payload{bytes[0], bytes[1]}, sendNow);
+    return Set(*this, DSP_SEL_REMOTE_CH, One(selection, kWireWord), sendNow);
 }
 
 // 0x33: remote channel volume.
@@ -344,13 +344,13 @@ bool CHidDevice::Spk_Ch_Config_Ctrl(int configuration, bool sendNow) {
 // 0x36: mix type of a source.
 bool CHidDevice::Mix_Type_Ctrl(int scene, int source, int type, bool sendNow) {
     LogPrintA("Mix_Type_Ctrl: scene(%d), source(%d), type(%d)\n", scene, source, type);
-    return Set(*this, DSP_MIX_TYPE, Payload{One(scene)[0], One(source)[0], One(type)[0]}, sendNow);
+    return Set(*this, DSP_MIX_TYPE, BuildFields({scene, source, type}), sendNow);
 }
 
 // 0x83: second mix type of a source.
 bool CHidDevice::Mix_Type_Ctrl2(int scene, int source, int type, bool sendNow) {
     LogPrintA("Mix_Type_Ctrl: scene(%d), source(%d), type(%d)\n", scene, source, type);
-    return Set(*this, DSP_MIX_TYPE2, Payload{One(scene)[0], One(source)[0], One(type)[0]}, sendNow);
+    return Set(*this, DSP_MIX_TYPE2, BuildFields({scene, source, type}), sendNow);
 }
 
 // 0x37: high-pass Q modes of a channel range.
@@ -385,14 +385,12 @@ bool CHidDevice::Setup_Mode_Ctrl(int mode) {
 
 // 0x3B: automatic effect on/off.
 bool CHidDevice::Auto_Effect_Ctrl(int scene, int on, bool sendNow) {
-    return Set(*this, DSP_AUTO_EFFECTION_ON_OFF_CONTROL, Payload{One(scene)[0], One(on)[0]},
-               sendNow);
+    return Set(*this, DSP_AUTO_EFFECTION_ON_OFF_CONTROL, BuildFields({scene, on}), sendNow);
 }
 
 // 0x3C: calibration active bypass.
 bool CHidDevice::IRC_Active_Bypass_Ctrl(int scene, int value, bool sendNow) {
-    return Set(*this, DSP_IRC_ACTIVE_BYPASS_CONTROL, Payload{One(scene)[0], One(value)[0]},
-               sendNow);
+    return Set(*this, DSP_IRC_ACTIVE_BYPASS_CONTROL, BuildFields({scene, value}), sendNow);
 }
 
 // 0x3D: the 52-byte automatic-surround block, copied as it is; other sizes are refused.
@@ -454,7 +452,7 @@ bool CHidDevice::Mix_Source_Switch_Ctrl(int source, bool sendNow) {
 // 0x45: remote outputs 1 and 2.
 bool CHidDevice::Rem_Out_Ctrl(int remOut1, int remOut2, bool sendNow) {
     LogPrintA("Rem_Out_Ctrl remOut1(%d), remOut2(%d)\n", remOut1, remOut2);
-    return Set(*this, DSP_REM_OUT, Payload{One(remOut1)[0], One(remOut2)[0]}, sendNow);
+    return Set(*this, DSP_REM_OUT, BuildFields({remOut1, remOut2}), sendNow);
 }
 
 // 0x47: cross-source mix of one input channel.
@@ -465,9 +463,7 @@ bool CHidDevice::Cross_Source_Mix_Ctrl(int scene, int source, int channel, int v
         "vice_ch(0x%x), vice_gain(0x%x)\n",
         scene, source, channel, viceSource, viceChannel, viceGain);
     return Set(*this, DSP_CROSS_SOURCE_MIX,
-               Payload{One(scene)[0], One(source)[0], One(channel)[0], One(viceSource)[0],
-                       One(viceChannel)[0], One(viceGain)[0]},
-               sendNow);
+               BuildFields({scene, source, channel, viceSource, viceChannel, viceGain}), sendNow);
 }
 
 // 0x49: compressor on/off of a channel range.
@@ -485,7 +481,7 @@ bool CHidDevice::Compressor_Ctrl2(int scene, int source, int first, int last,
     const int count = std::min(RangeCount(first, last), static_cast<int>(settings.size()));
     for (int i = 0; i < count; ++i) {
         const Compressor2Setting& s = settings[static_cast<std::size_t>(i)];
-        const auto t = EncodeTenths(s.threshold);
+        const auto t = EncodeTenths(s.threshold).value_or(std::array<std::uint8_t, 2>{});
         LogPrintA(
             "Compressor_Ctrl2: scene(%d), channel(%d), threshold(%g) %d %d, attack(%d), "
             "release(%g)\n",
@@ -510,10 +506,8 @@ bool CHidDevice::Output_Bridge_Ctrl(int scene, int source, std::span<const int> 
     for (std::size_t i = 0; i < bridge.size(); ++i) {
         LogPrintA("bridge[%d] = %d\n", static_cast<int>(i), bridge[i]);
     }
-    const std::uint8_t header[] = {static_cast<std::uint8_t>(scene),
-                                   static_cast<std::uint8_t>(source),
-                                   static_cast<std::uint8_t>(bridge.size())};
-    return Set(*this, DSP_OUPUT_BRIDGE, BuildList(header, bridge), sendNow);
+    return Set(*this, DSP_OUPUT_BRIDGE,
+               BuildList({scene, source, static_cast<long long>(bridge.size())}, bridge), sendNow);
 }
 
 // 0x4D: cross-source mix, second variant: scene, source, second source, second channel,
@@ -525,9 +519,7 @@ bool CHidDevice::Cross_Source_Mix_Ctrl_CS47048(int scene, int source, int channe
         "vice_source(0x%x), vice_ch(0x%x)\n",
         scene, source, channel, viceSource, viceChannel);
     return Set(*this, DSP_CROSS_SOURCE_MIX_CS47048,
-               Payload{One(scene)[0], One(source)[0], One(viceSource)[0], One(viceChannel)[0],
-                       One(channel)[0]},
-               sendNow);
+               BuildFields({scene, source, viceSource, viceChannel, channel}), sendNow);
 }
 
 // 0x4E: noise gate on/off.
@@ -540,7 +532,7 @@ bool CHidDevice::Noise_Gate_Ctrl(int on, bool sendNow) {
 
 bool CHidDevice::Get_Source_Config() {
     LogPrintA("Get_Source_Config\n");
-    return Get(*this, DSP_SOURCE_CONFIG, {}, SHORT_REPLY_WAIT_MS);
+    return Get(*this, DSP_SOURCE_CONFIG, Payload{}, SHORT_REPLY_WAIT_MS);
 }
 
 bool CHidDevice::Get_Source() {
@@ -573,9 +565,7 @@ bool CHidDevice::Get_Filter(int scene, int source, int first, int last) {
 bool CHidDevice::Get_EQ(int scene, int source, int channel, int firstBand, int lastBand) {
     LogPrintA("Get_EQ: band(%d) band_end(%d) @channel(%d) @source(%d), scene(%d)\n", firstBand,
               lastBand, channel, source, scene);
-    Payload data = Header(scene, source, channel, firstBand);
-    data.push_back(static_cast<std::uint8_t>(lastBand));
-    return Get(*this, DSP_EQ_CH, data);
+    return Get(*this, DSP_EQ_CH, BuildFields({scene, source, channel, firstBand, lastBand}));
 }
 
 bool CHidDevice::Get_Delay(int scene, int source, int first, int last) {
@@ -653,17 +643,14 @@ bool CHidDevice::IRC_Get() {
 namespace {
 bool IrcRange(CHidDevice& device, const char* name, std::uint8_t code, int first, int last) {
     LogPrintA("%s from ch(%d) to ch_end(%d)\n", name, first, last);
-    return Get(device, code,
-               Payload{static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(last)});
+    return Get(device, code, BuildFields({first, last}));
 }
 
 bool IrcBands(CHidDevice& device, const char* name, std::uint8_t code, int channel, int firstBand,
               int lastBand) {
     LogPrintA("%s: from band(%d) to band_end(%d) @channel(%d)\n", name, firstBand, lastBand,
               channel);
-    return Get(device, code,
-               Payload{static_cast<std::uint8_t>(channel), static_cast<std::uint8_t>(firstBand),
-                       static_cast<std::uint8_t>(lastBand)});
+    return Get(device, code, BuildFields({channel, firstBand, lastBand}));
 }
 }  // namespace
 
@@ -718,32 +705,27 @@ bool CHidDevice::Get_Phase_Input_Ch(int scene, int source, int first, int last) 
 
 bool CHidDevice::Get_Input_EQ(int scene, int source, int channel, int firstBand, int lastBand) {
     LogPrintA("Get_Input_EQ: @ channel(%d) @scene(%d)\n", channel, scene);
-    Payload data = Header(scene, source, channel, firstBand);
-    data.push_back(static_cast<std::uint8_t>(lastBand));
-    return Get(*this, DSP_INPUT_EQ_CH, data);
+    return Get(*this, DSP_INPUT_EQ_CH, BuildFields({scene, source, channel, firstBand, lastBand}));
 }
 
 bool CHidDevice::Get_Input_Mix_CH_Trim(int scene, int source, int input, int firstOutput,
                                        int lastOutput) {
     LogPrintA("Get_Input_Mix_CH_Trim: scene(%d), in_channel(%d), out_ch_x(%d) to out_ch_y(%d)\n",
               scene, input, firstOutput, lastOutput);
-    Payload data = Header(scene, source, input, firstOutput);
-    data.push_back(static_cast<std::uint8_t>(lastOutput));
-    return Get(*this, DSP_INPUT_MIX_CH_TRIM, data);
+    return Get(*this, DSP_INPUT_MIX_CH_TRIM,
+               BuildFields({scene, source, input, firstOutput, lastOutput}));
 }
 
 // 0x26 request: follows the sendNow rules.
 bool CHidDevice::Get_Input_Threshold(int scene, int source, bool sendNow) {
     LogPrintA("Get_Input_Threshold: scene(%d), source(%d)\n", scene, source);
-    return SendOrQueue(CMD_DSP, DSP_INPUT_THRESHOLD, OP_GET, {One(scene)[0], One(source)[0]},
-                       REPLY_WAIT_MS, sendNow);
+    return GetOrQueue(*this, DSP_INPUT_THRESHOLD, BuildFields({scene, source}), sendNow);
 }
 
 // 0x27 request: follows the sendNow rules.
 bool CHidDevice::Get_Input_Noise(int first, int last, bool sendNow) {
     LogPrintA("Get_Input_Noise: ch_x(%d) to ch_y(%d)\n", first, last);
-    return SendOrQueue(CMD_DSP, DSP_INPUT_NOISE, OP_GET, {One(first)[0], One(last)[0]},
-                       REPLY_WAIT_MS, sendNow);
+    return GetOrQueue(*this, DSP_INPUT_NOISE, BuildFields({first, last}), sendNow);
 }
 
 bool CHidDevice::Get_Sel_Remote_CH() {
@@ -772,12 +754,12 @@ bool CHidDevice::Get_Setup_Mode() {
 
 bool CHidDevice::Get_Mix_Type(int scene, int source) {
     LogPrintA("Get_Mix_Type: scene(%d), source(%d)\n", scene, source);
-    return Get(*this, DSP_MIX_TYPE, Payload{One(scene)[0], One(source)[0]});
+    return Get(*this, DSP_MIX_TYPE, BuildFields({scene, source}));
 }
 
 bool CHidDevice::Get_Mix_Type2(int scene, int source) {
     LogPrintA("Get_Mix_Type2: scene(%d), source(%d)\n", scene, source);
-    return Get(*this, DSP_MIX_TYPE2, Payload{One(scene)[0], One(source)[0]});
+    return Get(*this, DSP_MIX_TYPE2, BuildFields({scene, source}));
 }
 
 bool CHidDevice::Get_HPF_Q_Fact_Mode(int scene, int source, int first, int last) {
@@ -852,18 +834,16 @@ bool CHidDevice::Get_Spk_Dist(int scene, int source, int first, int last) {
 // 0x47 request: scene, source, channel, 0, 0, 0.
 bool CHidDevice::Get_Mix_Source2(int scene, int source, int channel) {
     LogPrintA("Get_Mix_Source2\n");
-    return Get(*this, DSP_CROSS_SOURCE_MIX,
-               Payload{One(scene)[0], One(source)[0], One(channel)[0], 0, 0, 0});
+    return Get(*this, DSP_CROSS_SOURCE_MIX, BuildFields({scene, source, channel, 0, 0, 0}));
 }
 
 // 0x4D request: scene, source, 0, 0, channel.
 bool CHidDevice::Get_Mix_Source2_CS47048(int scene, int source, int channel) {
     LogPrintA("Get_Mix_Source2\n");
-    return Get(*this, DSP_CROSS_SOURCE_MIX_CS47048,
-               Payload{One(scene)[0], One(source)[0], 0, 0, One(channel)[0]});
+    return Get(*this, DSP_CROSS_SOURCE_MIX_CS47048, BuildFields({scene, source, 0, 0, channel}));
 }
 
 bool CHidDevice::Get_Ouput_Bridge(int scene, int source, int pairs) {
     LogPrintA("Get_Ouput_Bridge\n");
-    return Get(*this, DSP_OUPUT_BRIDGE, Payload{One(scene)[0], One(source)[0], One(pairs)[0]});
+    return Get(*this, DSP_OUPUT_BRIDGE, BuildFields({scene, source, pairs}));
 }

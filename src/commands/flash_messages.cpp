@@ -14,10 +14,6 @@ using namespace tonvia::commands;
 
 namespace {
 
-std::uint8_t Byte(int value) {
-    return static_cast<std::uint8_t>(value);
-}
-
 bool SendScene(CHidDevice& device, std::uint8_t code, std::uint8_t optype,
                const std::optional<Payload>& data, int waitMs) {
     if (!data) {
@@ -42,21 +38,21 @@ void LogNameBytes(std::span<const std::uint8_t> bytes) {
 // 0x08: save the working set into a slot.
 bool CHidDevice::SaveScene(int slot, int immediately) {
     LogPrintA("SaveScene scene(%d) immediately=%d\n", slot, immediately);
-    return SendScene(*this, FLASH_SCENE_SAVE, OP_SET, Payload{Byte(slot), Byte(immediately)},
+    return SendScene(*this, FLASH_SCENE_SAVE, OP_SET, BuildFields({slot, immediately}),
                      SCENE_REPLY_WAIT_MS);
 }
 
 // 0x09: load a slot into another (to 0: the working set).
 bool CHidDevice::ReadScene(int fromSlot, int toSlot) {
     LogPrintA("ReadScene from scene(%d) to scene(%d)\n", fromSlot, toSlot);
-    return SendScene(*this, FLASH_SCENE_READ, OP_SET, Payload{Byte(fromSlot), Byte(toSlot)},
+    return SendScene(*this, FLASH_SCENE_READ, OP_SET, BuildFields({fromSlot, toSlot}),
                      SCENE_REPLY_WAIT_MS);
 }
 
 // 0x0A: delete a slot.
 bool CHidDevice::DeleteScene(int slot) {
     LogPrintA("DeleteScene scene(%d)\n", slot);
-    return SendScene(*this, FLASH_SCENE_DELETE, OP_SET, Payload{Byte(slot)}, SCENE_REPLY_WAIT_MS);
+    return SendScene(*this, FLASH_SCENE_DELETE, OP_SET, BuildFields({slot}), SCENE_REPLY_WAIT_MS);
 }
 
 // 0x0B: slot, length, name bytes (at most 55 bytes fit a frame; the scene flows send 16).
@@ -68,15 +64,14 @@ bool CHidDevice::SetSceneName(int slot, std::span<const std::uint8_t> name) {
 }
 
 bool CHidDevice::GetSceneName(int slot) {
-    return SendScene(*this, FLASH_SCENE_NAME, OP_GET, Payload{Byte(slot)}, REPLY_WAIT_MS);
+    return SendScene(*this, FLASH_SCENE_NAME, OP_GET, BuildFields({slot}), REPLY_WAIT_MS);
 }
 
 // 0x0C request: slot, start (2, big-endian), length.
 bool CHidDevice::GetSceneProfile(int slot, int start, int length) {
     LogPrintA("GetSceneProfile scene(%d), start = %d, data_len = %d\n", slot, start, length);
-    const auto s = BigEndian16(start);
     return SendScene(*this, FLASH_SCENE_PROFILE, OP_GET,
-                     Payload{Byte(slot), s[0], s[1], Byte(length)}, SCENE_REPLY_WAIT_MS);
+                     BuildFields({slot, {start, kWireWord}, length}), SCENE_REPLY_WAIT_MS);
 }
 
 // 0x0C: slot, start (2, big-endian), count, at most 53 profile bytes.

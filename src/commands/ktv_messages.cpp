@@ -9,10 +9,13 @@ using namespace tonvia::commands;
 
 namespace {
 
-// A karaoke value change; no log line of its own.
+// A karaoke value change; no log line of its own. A value its field cannot hold sends nothing.
 bool SetKtv(CHidDevice& device, std::uint8_t code, int value, bool sendNow) {
-    return device.SendOrQueue(CMD_KTV, code, OP_SET, BuildKtvValue(code, value), REPLY_WAIT_MS,
-                              sendNow);
+    std::optional<Payload> data = BuildKtvValue(code, value);
+    if (!data) {
+        return false;
+    }
+    return device.SendOrQueue(CMD_KTV, code, OP_SET, std::move(*data), REPLY_WAIT_MS, sendNow);
 }
 
 }  // namespace

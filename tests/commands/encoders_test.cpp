@@ -1,7 +1,9 @@
 // Encoders: exact data bytes through the fake transport, the sendNow paths, and a walk of
 // every encoder so that no command code is forgotten.
 #include <functional>
+#include <limits>
 #include <set>
+#include <utility>
 
 #include "command_fixture.h"
 #include "commands/command_codes.h"
@@ -34,6 +36,78 @@ TEST(WireScaling, RoundsToTheResolutionBeforeSplitting) {
     EXPECT_EQ(EncodeTrim(12.5f, false), (Payload{12}));
     EXPECT_EQ(EncodeTenths(-20.5), (std::array<std::uint8_t, 2>{0xEC, 0xFB}));
     EXPECT_EQ(EncodeReleaseSeconds(1500), (std::array<std::uint8_t, 2>{1, 5}));
+}
+
+TEST(WireScaling, FieldEndsTravelAndOneUnitBeyondIsRefused) {
+    EXPECT_EQ(EncodeEqGain(237.9f), (std::array<std::uint8_t, 2>{255, 9}));
+    EXPECT_EQ(EncodeEqGain(-18.04f), (std::array<std::uint8_t, 2>{0, 0}));  // rounds to -18
+    EXPECT_FALSE(EncodeEqGain(238.0f));
+    EXPECT_FALSE(EncodeEqGain(-18.06f));  // 0 and -1 tenth: the tenths byte would wrap
+    EXPECT_EQ(EncodeTenths(-128.9), (std::array<std::uint8_t, 2>{0x80, 0xF7}));
+    EXPECT_FALSE(EncodeTenths(127.95));
+    EXPECT_EQ(EncodeDelay(255.999f), (std::array<std::uint8_t, 3>{255, 0x03, 0xE7}));
+    EXPECT_FALSE(EncodeDelay(-0.001f));
+    EXPECT_FALSE(EncodeQ(std::numeric_limits<float>::quiet_NaN()));
+    EXPECT_FALSE(EncodeTrim(1e30f, true));
+    EXPECT_EQ(BigEndian16(0xFFFF), (std::array<std::uint8_t, 2>{0xFF, 0xFF}));
+    EXPECT_FALSE(BigEndian16(0x10000));
+}
+
+// Each command carries a value its field cannot hold: refused as a whole, nothing written.
+TEST_F(EncoderTest, ValuesOutsideTheirFieldRefuseTheCommand) {
+    static const float negativeDelay[] = {1.0f, -0.5f};
+    static const float negativeTrim[] = {-1.0f};
+    static const int negativeMute[] = {1, -1};
+    static const int one[] = {1};
+    static const int signed129[] = {-129};
+    static const int distance[] = {70000};
+    static const Compressor2Setting longAttack[] = {{-10.0f, 70000, 100}};
+    static const BandSetting lowGain[] = {{1000, 1.0f, 0.0f}, {1000, 1.0f, -19.0f}};
+    static const std::uint8_t profile[] = {1};
+    const std::pair<const char*, std::function<bool(CHidDevice&)>> cases[] = {
+        {"EQ gain below -18 dB",
+         [](CHidDevice& d) { return d.EQ_Ctrl(0, 0, 0, 0, 100, 1.0f, -19.0f, true); }},
+        {"negative Q", [](CHidDevice& d) { return d.EQ_Ctrl(0, 0, 0, 0, 100, -1.0f, 0.0f, true); }},
+        {"frequency of 17 bits",
+         [](CHidDevice& d) { return d.EQ_Ctrl(0, 0, 0, 0, 70000, 1.0f, 0.0f, true); }},
+        {"negative crossover",
+         [](CHidDevice& d) { return d.Filter_Ctrl(0, 0, 0, 1, -20, 1, 0, true); }},
+        {"second band's gain",
+         [](CHidDevice& d) { return d.Input_EQ_Ctrl(0, 0, 0, 0, 1, lowGain, true); }},
+        {"negative delay",
+         [](CHidDevice& d) { return d.Delay_Ctrl(0, 0, 0, 1, negativeDelay, true); }},
+        {"negative trim",
+         [](CHidDevice& d) { return d.Trim_Ctrl(0, 0, 0, 0, negativeTrim, true); }},
+        {"main volume -129", [](CHidDevice& d) { return d.Main_Volume_Ctrl(-129.0f, true); }},
+        {"main volume 128", [](CHidDevice& d) { return d.Main_Volume_Ctrl(128.0f, true); }},
+        {"negative mute",
+         [](CHidDevice& d) { return d.Mute_Ch_Ctrl(0, 0, 0, 1, negativeMute, true); }},
+        {"channel 256", [](CHidDevice& d) { return d.Mute_Ch_Ctrl(0, 0, 256, 256, one, true); }},
+        {"negative scene", [](CHidDevice& d) { return d.DSP_Bypass_Ctrl(-1, 0, 1, true); }},
+        {"input trim -129",
+         [](CHidDevice& d) { return d.Input_Trim_Ctrl(0, 0, 0, 0, signed129, true); }},
+        {"mix trim -129",
+         [](CHidDevice& d) { return d.Input_Mix_Trim_Ctrl(0, 0, 0, 0, 0, signed129, true); }},
+        {"threshold -129", [](CHidDevice& d) { return d.Input_Ch_Threshold_Ctrl(-129, true); }},
+        {"compressor below -100 dB",
+         [](CHidDevice& d) {
+             return d.Compressor_Ctrl(0, 0, 0, 0, -101.0f, 1.0f, 0.0f, 10, 10, true);
+         }},
+        {"attack of 17 bits",
+         [](CHidDevice& d) { return d.Compressor_Ctrl2(0, 0, 0, 0, longAttack, true); }},
+        {"distance of 17 bits",
+         [](CHidDevice& d) { return d.Spk_Dist_Ctrl(0, 0, 0, 0, distance, true); }},
+        {"IRC mask of 17 bits", [](CHidDevice& d) { return d.IRC_Ctrl(1, 0x10000, 0, true); }},
+        {"bass -129", [](CHidDevice& d) { return d.KTV_Bass_Gain_Ctrl(-129, true); }},
+        {"negative mic volume", [](CHidDevice& d) { return d.KTV_Mic_Vol_Ctrl(-1, true); }},
+        {"echo delay 65536", [](CHidDevice& d) { return d.KTV_Echo_Delay_Ctrl(65536, true); }},
+        {"profile start 65536", [](CHidDevice& d) { return d.SetSceneProfile(1, 65536, profile); }},
+        {"request of band 256", [](CHidDevice& d) { return d.Get_EQ(0, 0, 0, 0, 256); }},
+    };
+    for (const auto& [name, call] : cases) {
+        EXPECT_FALSE(call(dev)) << name;
+        EXPECT_TRUE(backend.last->Writes().empty()) << name;
+    }
 }
 
 TEST_F(EncoderTest, EqBandCarriesFrequencyQAndShiftedGain) {
