@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "commands/decoders.h"
 #include "link/hid_device.h"
 #include "sim/virtual_amplifier.h"
 #include "state_read.h"
+#include "tuning/session.h"
 
 namespace {
 
@@ -59,10 +59,7 @@ int main(int argc, char** argv) {
     DroppingSink sink;
     CHidDevice link(amp, sink);
     link.mMainWnd = 1;
-    link.mOutChannels = tonvia::sim::kOutputs;
-    link.mInChannels = tonvia::sim::kInputs;
-    link.mTrimTwoBytes = 1;
-    InstallCommandDecoders(link);
+    tonvia::tuning::ConfigureLink(link);
     link.OpenHIDDevice();
     if (!link.IsConnected() || !link.Hand_Connect()) {
         std::fprintf(stderr, "state_read_bench: the virtual amplifier did not answer\n");

@@ -5,13 +5,13 @@
 #include <span>
 #include <string>
 
-#include "ui/skin_archive.h"
+#include "platform/zip_archive.h"
 #include "ui/skin_password.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string error;
-    const auto archive =
-        tonvia::ui::SkinArchive::Open(std::span(data, size), tonvia::ui::kSkinPassword, &error);
+    const auto archive = tonvia::platform::ZipArchive::Open(std::span(data, size),
+                                                            tonvia::ui::kSkinPassword, &error);
     if (!archive) {
         return 0;
     }

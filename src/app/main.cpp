@@ -1,5 +1,5 @@
+#include "app/run_main_window.h"
 #include "app/shell.h"
-#include "mainpage/run_main_window.h"
 
 int main(int argc, char** argv) {
     return Tonvia(argc, argv, [](ShellContext& context) {

@@ -5,14 +5,15 @@
 #include <optional>
 #include <string_view>
 
-#include "app/constants.h"
 #include "app/device_backend.h"
-#include "app/language.h"
-#include "app/log.h"
-#include "app/settings.h"
 #include "link/hid_device.h"
+#include "model/product.h"
 #include "platform/instance_lock.h"
+#include "platform/log.h"
 #include "platform/paths.h"
+#include "platform/settings.h"
+#include "tuning/session.h"
+#include "ui/language.h"
 
 ShellOptions ParseShellOptions(int argc, const char* const* argv) {
     ShellOptions options;
@@ -98,6 +99,7 @@ void ConnectOnce(DeviceBackend& backend, bool demo) {
     const char* device = demo ? "the virtual amplifier" : "the amplifier";
     HandshakeSink sink;
     CHidDevice link(backend.Hid(), sink);
+    tonvia::tuning::ConfigureLink(link);
     link.mMainWnd = kShellWindow;
     link.OpenHIDDevice();
     if (!link.IsConnected()) {

@@ -5,11 +5,12 @@
 #include <cinttypes>
 #include <optional>
 
-#include "app/log.h"
 #include "commands/command_codes.h"
 #include "commands/reply_records.h"
+#include "model/channel_rules.h"
 #include "model/positions.h"
 #include "model/value_format.h"
+#include "platform/log.h"
 
 namespace tonvia::commands {
 
@@ -142,18 +143,8 @@ ReportChange ApplyTrim(Apply& a, const ChFloatRec& r) {
         channel.gain = r.value;
         return a.Done(ModelField::Trim);
     }
-    // The live level is what its slider can show: 0.1 dB steps within the slider's range.
-    SliderState slider{kChVolumeSliderMin, kChVolumeSliderMax,
-                       RoundHalfAway(static_cast<double>(channel.gain) * 10.0)};
-    ClampToSlider(slider, static_cast<double>(r.value) * 10.0);
-    channel.gain = static_cast<float>(slider.pos) / 10.0f;
+    channel.gain = LiveChannelLevel(channel.gain, r.value);
     return a.Done(ModelField::Trim, kSendTrim);
-}
-
-// The model half of SetChMute.
-void SetChMute(SceneConfig& config, int ch, std::int32_t on) {
-    LogPrintA("channel %d mute seleted %d\n", ch, on);
-    config.channels[At(ch)].mute = on;
 }
 
 ReportChange ApplyMute(Apply& a, const ChValueRec& r) {
@@ -165,10 +156,9 @@ ReportChange ApplyMute(Apply& a, const ChValueRec& r) {
     if (!a.change.IsLive()) {
         return a.Done(ModelField::ChannelMute);
     }
-    SetChMute(*target, r.channel, r.value);
-    if (target->bridgeOutputs[At(r.channel / 2)] != 0) {
+    const ChannelSet muted = SetChannelMute(*target, r.channel, r.value);
+    if (muted.Has(r.channel ^ 1)) {
         a.change.partner = r.channel ^ 1;
-        SetChMute(*target, a.change.partner, r.value);
     }
     return a.Done(ModelField::ChannelMute, kSendChannelMute);
 }
@@ -206,9 +196,14 @@ ReportChange ApplyChannelType(Apply& a, const ChValueRec& r) {
     if (target == nullptr) {
         return a.Ignored();
     }
-    // The position only: the crossover stays as the device reports it.
-    target->outputs[At(r.channel)] = r.value;
-    target->outputs_bk[At(r.channel)] = r.value;
+    // The position only: the crossover stays as the device reports it. In the live record
+    // the link partners follow the positions.
+    if (a.change.IsLive()) {
+        SetOutputPosition(*target, r.channel, r.value);
+    } else {
+        target->outputs[At(r.channel)] = r.value;
+        target->outputs_bk[At(r.channel)] = r.value;
+    }
     if (a.change.IsLive()) {
         LogPrintA("DSP_CH_TYPE ch(%d), type(%d)\n", r.channel, r.value);
     }
@@ -226,15 +221,7 @@ ReportChange ApplyLink(Apply& a, const LinkRec& r) {
         target->linkMode = on ? 1 : 0;
         return a.Done(ModelField::Link);
     }
-    if (on) {
-        // Link needs the lock; the partners come from the positions, not the pair flags.
-        target->linkMode = 1;
-        target->lockMode = 1;
-        target->linkOutputs = LinkPartners(target->outputs);
-    } else {
-        target->linkMode = 0;
-        target->linkOutputs.fill(-1);
-    }
+    SetOutputLinkMode(*target, on);
     return a.Done(ModelField::Link, kSelectCurrentChannel);
 }
 
@@ -244,13 +231,13 @@ ReportChange ApplyLock(Apply& a, const LockRec& r) {
         return a.Ignored();
     }
     a.change.scene = r.scene;
-    target->lockMode = r.lock == 1 ? 1 : 0;
-    if (!a.change.IsLive() || target->lockMode == 1 || target->linkMode != 1) {
+    if (!a.change.IsLive()) {
+        target->lockMode = r.lock == 1 ? 1 : 0;
         return a.Done(ModelField::Lock);
     }
-    // The link cannot stay on without the lock.
-    target->linkMode = 0;
-    target->linkOutputs.fill(-1);
+    if (!SetOutputLockMode(*target, r.lock == 1)) {
+        return a.Done(ModelField::Lock);
+    }
     return a.Done(ModelField::Lock, kSendLinkOff | kSelectCurrentChannel);
 }
 
@@ -295,19 +282,6 @@ ReportChange ApplyInputMixTrim(Apply& a, const InputMixTrimRec& r) {
     return a.Done(ModelField::InputMixTrim);
 }
 
-// The model half of SetChSolo: ch and its pair take `on`; switching on is exclusive.
-void SetChSolo(SceneConfig& config, int ch, bool on) {
-    LogPrintA("channel %d solo seleted %d\n", ch, on ? 1 : 0);
-    const std::optional<int> pair = config.PairChannel(ch);
-    for (int i = 0; i < kOutChannelCount; ++i) {
-        if (i == ch || (pair && i == *pair)) {
-            config.channels[At(i)].solo = on ? 1 : 0;
-        } else if (on) {
-            config.channels[At(i)].solo = 0;
-        }
-    }
-}
-
 ReportChange ApplySolo(Apply& a, const ChValueRec& r) {
     SceneConfig* target = a.ChannelTarget(r.scene, r.channel);
     if (target == nullptr) {
@@ -317,7 +291,7 @@ ReportChange ApplySolo(Apply& a, const ChValueRec& r) {
     if (!a.change.IsLive()) {
         return a.Done(ModelField::Solo);
     }
-    SetChSolo(*target, r.channel, r.value != 0);
+    SetChannelSolo(*target, r.channel, r.value != 0);
     return a.Done(ModelField::Solo, kSendSolo);
 }
 
@@ -407,25 +381,6 @@ ReportChange WithRecord(Apply& a, const MessageRecord* record, Fn&& fn) {
 }
 
 }  // namespace
-
-std::array<std::int32_t, kOutChannelCount> LinkPartners(
-    const std::array<std::int32_t, kOutChannelCount>& outputs) {
-    std::array<std::int32_t, kOutChannelCount> partners;
-    partners.fill(-1);
-    for (int i = 0; i < kOutChannelCount; ++i) {
-        const std::optional<int> partnerCode = PartnerCode(outputs[At(i)]);
-        if (outputs[At(i)] == kPositionEmpty || !partnerCode) {
-            continue;
-        }
-        for (int j = 0; j < kOutChannelCount; ++j) {
-            if (j != i && outputs[At(j)] == *partnerCode) {
-                partners[At(i)] = j;
-                break;
-            }
-        }
-    }
-    return partners;
-}
 
 ReportChange ApplyDspReport(ModelSet& model, unsigned code, std::intptr_t value,
                             const MessageRecord* record) {

@@ -15,46 +15,17 @@
 #include <string>
 
 #include "link/window_messages.h"
+#include "model/channel_rules.h"
 #include "model/dimensions.h"
+#include "model/model_set.h"
 #include "model/scene_config.h"
+#include "platform/text.h"
 
 namespace tonvia::commands {
 
-// Optional controls of the main page. A few reports store another value when their
-// control is missing from the layout (the switch fields then keep their "missing" value,
-// the ACC value is not stored at all).
-struct PageControls {
-    bool accSlider = true;
-    bool ampButton = true;
-    bool remOut1Button = true;
-    bool remOut2Button = true;
-    bool spkOhmButton = true;
-    bool noiseGateButton = true;
-
-    bool operator==(const PageControls&) const = default;
-};
-
-inline constexpr int kSceneNameChars = 7;  // a stored scene's name, without terminator
-
-// Everything the report callbacks keep: the live record (scene 0, which also holds the
-// handshake values, the flash version, ACC and the power-off delay), the ten stored scenes,
-// their names as the device reports them and the valid-scene mask.
-struct ModelSet {
-    ModelSet();
-
-    SceneConfig live;
-    std::array<SceneConfig, kStoredSceneCount> stored;  // scenes 1..10 at 0..9
-    std::array<std::wstring, kStoredSceneCount> sceneNames;
-    std::int32_t validSceneMask = 0;  // bit k - 1: scene k holds data
-    // iconv name of the ANSI code page the device's scene names are written in.
-    std::string nameCodePage = "WINDOWS-1252";
-    PageControls controls;
-
-    // The record of scene `number`: 0 live, 1..10 stored; nullptr for any other number.
-    SceneConfig* Scene(int number);
-
-    bool operator==(const ModelSet&) const = default;
-};
+// The model set lives in the model; these names stay reachable here for the report code.
+using ::ModelSet;
+using ::PageControls;
 
 // Which part of the model a report wrote.
 enum class ModelField {
@@ -97,7 +68,7 @@ enum class ModelField {
 
 // What is left for the page after the model was written. Only reports for the live record
 // carry actions; a stored scene never touches the page.
-enum PageAction : unsigned {
+enum ReportFollowUp : unsigned {
     kStopVolumePoll = 1u << 0,        // kill GET_MAIN_VOLUME_TIMER
     kSendChannelMute = 1u << 1,       // Mute_Ch_Ctrl for `channel` (and `partner`), queued
     kSendChannelPhase = 1u << 2,      // Phase_Ctrl for `channel`, queued
@@ -124,7 +95,7 @@ struct ReportChange {
 
     bool Changed() const { return field != ModelField::None && field != ModelField::LogOnly; }
     bool IsLive() const { return scene == 0; }
-    bool Has(PageAction action) const { return (actions & action) != 0; }
+    bool Has(ReportFollowUp action) const { return (actions & action) != 0; }
 };
 
 // WM_READ_DSP_VALUE: `code` is wParam, `value` lParam, `record` the message's record (may
@@ -144,17 +115,12 @@ ReportChange ApplyKtvReport(ModelSet& model, unsigned code, std::intptr_t value)
 // nothing (and log nothing).
 ReportChange ApplyWindowMessage(ModelSet& model, const WindowMessage& message, bool mcuNormalMode);
 
-// Per channel, its left/right partner: the first other channel whose position code is the
-// partner code of the channel's; -1 for none and for position 0.
-std::array<std::int32_t, kOutChannelCount> LinkPartners(
-    const std::array<std::int32_t, kOutChannelCount>& outputs);
+// Model rules the report code shares, reachable here under their old home's name.
+using ::LinkPartners;
+using tonvia::platform::AnsiCodePageForLanguage;
 
 // A scene name as the device sends it (up to the first zero byte) in `codePage`, as wide
 // text cut to kSceneNameChars. Bytes the code page cannot convert become '?'; when the
 // code page itself is unknown, ASCII is kept and every other byte becomes '?'.
 std::wstring SceneNameFromDevice(std::span<const std::uint8_t> bytes, const std::string& codePage);
-// The ANSI code page that goes with an interface language index (0 English, 1 Chinese,
-// 2 Russian); English's for any other index.
-const char* AnsiCodePageForLanguage(int languageIndex);
-
 }  // namespace tonvia::commands

@@ -1,16 +1,14 @@
-// The system (MCU), scene and karaoke reports into the model, and the model set itself.
-#include <iconv.h>
-
+// The system (MCU), scene and karaoke reports into the model.
 #include <algorithm>
-#include <cerrno>
 #include <vector>
 
-#include "app/constants.h"
-#include "app/log.h"
 #include "commands/apply_reports.h"
 #include "commands/command_codes.h"
 #include "commands/reply_records.h"
 #include "link/mcu_records.h"
+#include "model/product.h"
+#include "platform/log.h"
+#include "platform/text.h"
 
 namespace tonvia::commands {
 
@@ -35,108 +33,18 @@ ReportChange LogOnly() {
     return change;
 }
 
-// iconv descriptor owned for one conversion.
-class Converter {
-  public:
-    explicit Converter(const std::string& from) : mHandle(iconv_open("WCHAR_T", from.c_str())) {}
-    ~Converter() {
-        if (Valid()) {
-            iconv_close(mHandle);
-        }
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    bool Valid() const { return mHandle != reinterpret_cast<iconv_t>(-1); }
-    iconv_t Handle() const { return mHandle; }
-
-  private:
-    iconv_t mHandle;
-};
-
-// Byte by byte for an unknown code page: ASCII stays, anything else is unreadable.
-std::wstring AsciiOnly(std::span<const std::uint8_t> bytes) {
-    std::wstring text;
-    for (const std::uint8_t byte : bytes) {
-        text.push_back(byte < 0x80 ? static_cast<wchar_t>(byte) : L'?');
-    }
-    return text;
-}
-
 }  // namespace
-
-// ---- Model set ----
-
-ModelSet::ModelSet() {
-    // Every parameter command of a stored scene's record carries that scene's number.
-    for (int k = 1; k <= kStoredSceneCount; ++k) {
-        stored[static_cast<std::size_t>(k - 1)].scene = k;
-    }
-}
-
-SceneConfig* ModelSet::Scene(int number) {
-    if (number == 0) {
-        return &live;
-    }
-    if (number >= 1 && number <= kStoredSceneCount) {
-        return &stored[static_cast<std::size_t>(number - 1)];
-    }
-    return nullptr;
-}
 
 // ---- Scene names ----
 
 std::wstring SceneNameFromDevice(std::span<const std::uint8_t> bytes, const std::string& codePage) {
     const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
     bytes = bytes.first(static_cast<std::size_t>(end - bytes.begin()));
-
-    std::wstring text;
-    Converter converter(codePage);
-    if (!converter.Valid()) {
-        text = AsciiOnly(bytes);
-    } else {
-        std::vector<char> in(bytes.begin(), bytes.end());
-        char* inPtr = in.data();
-        std::size_t inLeft = in.size();
-        // Each input byte gives at most one character.
-        std::vector<wchar_t> out(in.size() + 1);
-        while (inLeft > 0) {
-            char* outPtr = reinterpret_cast<char*>(out.data());
-            std::size_t outLeft = out.size() * sizeof(wchar_t);
-            const std::size_t result =
-                iconv(converter.Handle(), &inPtr, &inLeft, &outPtr, &outLeft);
-            const std::size_t produced = (out.size() * sizeof(wchar_t) - outLeft) / sizeof(wchar_t);
-            text.append(out.data(), produced);
-            if (result != static_cast<std::size_t>(-1)) {
-                break;
-            }
-            if (errno == E2BIG) {
-                continue;  // the buffer is reused for the rest
-            }
-            if (errno != EILSEQ && errno != EINVAL) {
-                break;
-            }
-            // A byte the code page has no character for (or a cut multibyte character).
-            text.push_back(L'?');
-            ++inPtr;
-            --inLeft;
-        }
-    }
+    std::wstring text = tonvia::platform::AnsiToWide(bytes, codePage);
     if (text.size() > static_cast<std::size_t>(kSceneNameChars)) {
         text.resize(static_cast<std::size_t>(kSceneNameChars));
     }
     return text;
-}
-
-const char* AnsiCodePageForLanguage(int languageIndex) {
-    switch (languageIndex) {
-        case 1:
-            return "GBK";
-        case 2:
-            return "WINDOWS-1251";
-        default:
-            return "WINDOWS-1252";
-    }
 }
 
 // ---- Reports ----

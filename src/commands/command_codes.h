@@ -1,5 +1,7 @@
 #pragma once
 // Command codes of the DSP (packet type 1), flash (2) and karaoke (7) families.
+// Glossary: IRC is the automatic calibration (measurement microphone), KTV the karaoke
+// family (microphone, echo, reverb), PEQ/GEQ the parametric and graphic equaliser modes.
 
 #include <cstddef>
 #include <cstdint>

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/log.h"
 #include "commands/command_codes.h"
 #include "commands/payloads.h"
+#include "platform/log.h"
 
 using namespace tonvia::commands;
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <string>
 
-#include "app/log.h"
 #include "commands/command_codes.h"
 #include "commands/decoders.h"
 #include "commands/payloads.h"
 #include "commands/reply_reading.h"
 #include "commands/reply_records.h"
+#include "platform/log.h"
 
 using namespace tonvia::commands;
 
@@ -30,7 +30,7 @@ void LogNameBytes(std::span<const std::uint8_t> bytes) {
         std::snprintf(item, sizeof item, "0x%02x, ", b);
         line += item;
     }
-    LogPrintA("%s", line.c_str());
+    LogFragmentA("%s", line.c_str());
 }
 
 }  // namespace
@@ -102,13 +102,10 @@ void SceneName(CHidDevice& device, std::span<const std::uint8_t> d) {
     std::copy(name.begin(), name.end(), rec->name.begin());
 
     LogPrintA("scene_name->index(%d), name -->> ", rec->index);
-    const bool prefix = LogTimestampPrefix();
-    SetLogTimestampPrefix(false);
     LogNameBytes(name);
-    LogPrintA("\n m_payload: ");
+    LogFragmentA("\n m_payload: ");
     LogNameBytes(name);
-    LogPrintA("\n");
-    SetLogTimestampPrefix(prefix);
+    LogFragmentA("\n");
 
     const bool erased =
         std::all_of(name.begin(), name.end(), [](std::uint8_t b) { return (b & 1) != 0; });

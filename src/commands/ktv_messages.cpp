@@ -1,9 +1,9 @@
 // The karaoke family (packet type 7): one value per code.
-#include "app/log.h"
 #include "commands/command_codes.h"
 #include "commands/decoders.h"
 #include "commands/payloads.h"
 #include "commands/reply_reading.h"
+#include "platform/log.h"
 
 using namespace tonvia::commands;
 

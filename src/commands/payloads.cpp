@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/log.h"
 #include "commands/command_codes.h"
 #include "link/frame.h"
+#include "platform/log.h"
 
 namespace tonvia::commands {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "app/log.h"
+#include "platform/log.h"
 
 namespace tonvia::commands {
 

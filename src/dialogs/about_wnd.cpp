@@ -3,10 +3,10 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-#include "app/constants.h"
-#include "app/log.h"
 #include "dialogs/dialog_common.h"
+#include "model/product.h"
 #include "model/scene_config.h"
+#include "platform/log.h"
 #include "ui/skin_resources.h"
 
 using tonvia::ui::Translate;

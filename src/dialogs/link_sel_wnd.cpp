@@ -1,7 +1,7 @@
 #include "dialogs/link_sel_wnd.h"
 
-#include "app/log.h"
 #include "dialogs/dialog_common.h"
+#include "platform/log.h"
 
 CMsgLinkSelWnd::CMsgLinkSelWnd(std::vector<OutputPair> pairs) : mPairs(std::move(pairs)) {
     if (mPairs.size() > static_cast<std::size_t>(kMaxPairs)) {

@@ -3,12 +3,12 @@
 #include <charconv>
 #include <cstdint>
 
-#include "app/log.h"
-#include "app/settings.h"
 #include "commands/reply_records.h"
 #include "dialogs/dialog_common.h"
 #include "link/hid_device.h"
 #include "model/value_format.h"
+#include "platform/log.h"
+#include "platform/settings.h"
 #include "ui/window_registry.h"
 
 namespace {

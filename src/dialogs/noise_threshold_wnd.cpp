@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/log.h"
 #include "commands/command_codes.h"
 #include "commands/reply_records.h"
 #include "dialogs/dialog_common.h"
@@ -13,6 +12,7 @@
 #include "model/positions.h"
 #include "model/scene_config.h"
 #include "model/value_format.h"
+#include "platform/log.h"
 #include "ui/skin_resources.h"
 #include "ui/window_registry.h"
 

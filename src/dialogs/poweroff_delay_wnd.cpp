@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/log.h"
 #include "dialogs/dialog_common.h"
 #include "link/hid_device.h"
 #include "model/scene_config.h"
 #include "model/value_format.h"
+#include "platform/log.h"
 
 CPowerOffDelayWnd::CPowerOffDelayWnd(CHidDevice& device, SceneConfig& live)
     : mDevice(device), mLive(live) {}

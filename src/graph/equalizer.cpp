@@ -16,8 +16,8 @@
 #include <initializer_list>
 #include <limits>
 
-#include "app/log.h"
 #include "graph/curve_path.h"
+#include "platform/log.h"
 #include "ui/skin_resources.h"
 #include "ui/window_impl_base.h"
 

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/log.h"
 #include "graph/curve_path.h"
 #include "graph/eq_geometry.h"
 #include "graph/math/filter_response.h"
+#include "platform/log.h"
 
 namespace {
 

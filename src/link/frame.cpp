@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/log.h"
+#include "platform/log.h"
 
 std::uint32_t FrameChecksumSum(std::uint8_t packetLength, std::uint8_t packetType,
                                std::span<const std::uint8_t> packet) {

@@ -5,10 +5,9 @@
 #include <latch>
 #include <string>
 
-#include "app/constants.h"
-#include "app/log.h"
 #include "link/dsp_names.h"
 #include "platform/clock.h"
+#include "platform/log.h"
 #include "platform/text.h"
 
 namespace {
@@ -41,10 +40,7 @@ void LogHexFragment(std::span<const std::uint8_t> bytes, const char* each) {
         std::snprintf(item, sizeof item, each, b);
         line += item;
     }
-    const bool prefix = LogTimestampPrefix();
-    SetLogTimestampPrefix(false);
-    LogPrintA("%s\n", line.c_str());
-    SetLogTimestampPrefix(prefix);
+    LogFragmentA("%s\n", line.c_str());
 }
 
 }  // namespace
@@ -341,21 +337,49 @@ bool CHidDevice::SendAndWait(std::uint8_t cmd, std::uint8_t subcmd, std::uint8_t
     return ReadHIDData(waitMs);
 }
 
-bool CHidDevice::SendOrQueue(std::uint8_t cmd, std::uint8_t subcmd, std::uint8_t optype,
-                             std::vector<std::uint8_t> data, int waitMs, bool sendNow) {
+const char* SendStatusName(SendStatus status) {
+    switch (status) {
+        case SendStatus::Answered:
+            return "answered";
+        case SendStatus::NoReply:
+            return "no reply";
+        case SendStatus::Queued:
+            return "queued";
+        case SendStatus::QueueOff:
+            return "dropped, the queue is off";
+        case SendStatus::QueueFull:
+            return "dropped, the queue is full";
+        case SendStatus::TooLong:
+            return "refused, too long";
+        case SendStatus::WriteFailed:
+            return "write failed";
+    }
+    return "?";
+}
+
+SendResult CHidDevice::SendOrQueue(std::uint8_t cmd, std::uint8_t subcmd, std::uint8_t optype,
+                                   std::vector<std::uint8_t> data, int waitMs, bool sendNow) {
+    if (data.size() > MAX_FRAME_DATA) {
+        LogPrintA("SendCtrlCommand: %zu data bytes do not fit a report\n", data.size());
+        return {SendStatus::TooLong};
+    }
     if (sendNow) {
-        return SendAndWait(cmd, subcmd, optype, data, waitMs);
+        // Nothing can answer a command that was not written; do not wait for it.
+        if (!SendCtrlCommand(cmd, subcmd, optype, data)) {
+            return {SendStatus::WriteFailed};
+        }
+        return {ReadHIDData(waitMs) ? SendStatus::Answered : SendStatus::NoReply};
     }
     if (!mQueueEnabled.load()) {
-        return false;  // dropped: the queue takes no edits now
+        return {SendStatus::QueueOff};  // the queue takes no edits now
     }
     CtrlCmd entry;
     entry.cmd = cmd;
     entry.subcmd = subcmd;
     entry.optype = optype;
-    entry.len = static_cast<std::uint8_t>(std::min<std::size_t>(data.size(), 255));
+    entry.len = static_cast<std::uint8_t>(data.size());
     entry.cmd_data = std::move(data);
-    return Enqueue(std::move(entry));
+    return {Enqueue(std::move(entry)) ? SendStatus::Queued : SendStatus::QueueFull};
 }
 
 bool CHidDevice::Enqueue(CtrlCmd entry) {

@@ -43,8 +43,35 @@ inline constexpr std::uint32_t UPG_FINISH = 64;
 inline constexpr std::uint32_t UPG_FAIL = 80;
 inline constexpr std::uint32_t UPG_ERASED = 96;
 
+// The amplifier's USB identity: enumeration, the device watch and the udev rule use these.
+inline constexpr std::uint16_t DEVICE_VENDOR_ID = 0x0483;
+inline constexpr std::uint16_t DEVICE_PRODUCT_ID = 0x5750;
+
 // Reply waits of the commands, in ms.
 inline constexpr int REPLY_WAIT_MS = 10000;
+
+// What became of one command handed to SendOrQueue.
+enum class SendStatus {
+    Answered,     // written at once, and a reply arrived within the wait
+    NoReply,      // written at once, but nothing came back within the wait
+    Queued,       // taken by the command queue; McuCmdThread writes it
+    QueueOff,     // dropped: the queue takes no commands now (not connected, or busy)
+    QueueFull,    // dropped: the queue could not take the entry
+    TooLong,      // refused: more data bytes than a report carries
+    WriteFailed,  // not written: no device, the write lock timed out, or the write failed
+};
+
+struct SendResult {
+    SendStatus status = SendStatus::WriteFailed;
+
+    // The encoders' yes/no: queued, or written and answered.
+    bool Ok() const { return status == SendStatus::Answered || status == SendStatus::Queued; }
+    // Encoders return bool; they hand the result on as its Ok().
+    operator bool() const { return Ok(); }  // NOLINT(google-explicit-constructor)
+    bool operator==(const SendResult&) const = default;
+};
+
+const char* SendStatusName(SendStatus status);
 
 class CHidDevice;
 
@@ -77,10 +104,11 @@ class CHidDevice {
     bool ReadHIDData(std::span<std::uint8_t> buffer, int timeoutMs);
     bool ReadHIDData(int timeoutMs);
 
-    // Sends at once and reads the reply (true when a report arrived), or queues the
-    // command for McuCmdThread when `sendNow` is false (true when queued or dropped).
-    bool SendOrQueue(std::uint8_t cmd, std::uint8_t subcmd, std::uint8_t optype,
-                     std::vector<std::uint8_t> data, int waitMs, bool sendNow);
+    // Sends at once and reads the reply, or queues the command for McuCmdThread when
+    // `sendNow` is false. The result says which, and why nothing went out; a command the
+    // queue drops because it is off is not a success.
+    SendResult SendOrQueue(std::uint8_t cmd, std::uint8_t subcmd, std::uint8_t optype,
+                           std::vector<std::uint8_t> data, int waitMs, bool sendNow);
     // Sends at once and reads the reply; the result is the read's.
     bool SendAndWait(std::uint8_t cmd, std::uint8_t subcmd, std::uint8_t optype,
                      std::span<const std::uint8_t> data, int waitMs);

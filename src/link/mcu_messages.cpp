@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <string>
 
-#include "app/log.h"
 #include "link/hid_device.h"
+#include "platform/log.h"
 
 namespace {
 

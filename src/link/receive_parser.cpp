@@ -1,7 +1,7 @@
 #include "link/receive_parser.h"
 
-#include "app/log.h"
 #include "link/frame.h"
+#include "platform/log.h"
 
 void ReceiveRing::Put(std::uint8_t byte) {
     const std::size_t next = (mWrite + 1) % kSize;

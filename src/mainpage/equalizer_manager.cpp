@@ -25,7 +25,7 @@ constexpr std::uint32_t kDelayLinkColours[] = {0xFF666666, 0xFF0088FF, 0xFF00AEA
 }  // namespace
 
 EqualizerManager::EqualizerManager(tonvia::platform::HidBackend& backend, WindowMessageSink& sink)
-    : mDevice(backend, sink) {}
+    : mSession(backend, sink) {}
 
 UiControl EqualizerManager::Find(const QString& name) const {
     return mWindow != nullptr ? mWindow->FindControl(name) : UiControl();
@@ -43,13 +43,12 @@ DelayUnit EqualizerManager::Unit() const {
 }
 
 bool EqualizerManager::GeqMode() const {
-    const UiControl mode = Find(QStringLiteral("btn_arg_eq"));
-    return mode && !mode.IsSelected();
+    return mSession.Model().page.geqMode;
 }
 
 void EqualizerManager::BindPage(WindowImplBase& window, bool showDebug, int scalePercent) {
     mWindow = &window;
-    SceneConfig& live = mModel.live;
+    SceneConfig& live = Model().live;
     auto& skin = tonvia::ui::SkinResources::Instance();
 
     auto range = [this](const QString& name, int min, int max) {
@@ -84,6 +83,7 @@ void EqualizerManager::BindPage(WindowImplBase& window, bool showDebug, int scal
     Find(QStringLiteral("btn_debug")).SetVisible(showDebug);
 
     // GEQ mode at start: only the gains of the bands can be edited.
+    Model().page.geqMode = true;
     if (UiControl mode = Find(QStringLiteral("btn_arg_eq"))) {
         mode.Selected(false, false);
         mode.SetText(QStringLiteral("${geq_mode}"));

@@ -1,13 +1,15 @@
 #pragma once
-// The controller of the main page: the live and stored records, the device link, and the
-// page controls it keeps in step with them. This first form binds the page and shows the
+// The controller of the main page: the page half of every operation. It owns the session
+// (the model and the device link), reads the page controls, calls the rules half in
+// tuning/ and refreshes the controls it names. This first form binds the page and shows the
 // model; the editing operations join it step by step.
 
 #include <QString>
 
-#include "commands/apply_reports.h"
 #include "link/hid_device.h"
+#include "model/model_set.h"
 #include "model/value_format.h"
+#include "tuning/session.h"
 #include "ui/control.h"
 
 class WindowImplBase;
@@ -22,9 +24,10 @@ class EqualizerManager {
     EqualizerManager(const EqualizerManager&) = delete;
     EqualizerManager& operator=(const EqualizerManager&) = delete;
 
-    tonvia::commands::ModelSet& Model() { return mModel; }
-    SceneConfig& Live() { return mModel.live; }
-    CHidDevice& Device() { return mDevice; }
+    tonvia::tuning::Session& Session() { return mSession; }
+    ModelSet& Model() { return mSession.Model(); }
+    SceneConfig& Live() { return mSession.Model().live; }
+    CHidDevice& Device() { return mSession.Link(); }
     int CurrentChannel() const { return mCurrentChannel; }
 
     // Looks the page up and gives it its first state: slider ranges, the offered sources,
@@ -43,6 +46,7 @@ class EqualizerManager {
     void ShowInputSource(int source);
 
     DelayUnit Unit() const;
+    // The PEQ/GEQ mode: page state kept in the model set, shown by "btn_arg_eq".
     bool GeqMode() const;
 
   private:
@@ -50,7 +54,6 @@ class EqualizerManager {
     UiControl Find(const char* format, int n) const;
 
     WindowImplBase* mWindow = nullptr;
-    tonvia::commands::ModelSet mModel;
-    CHidDevice mDevice;
+    tonvia::tuning::Session mSession;
     int mCurrentChannel = 0;
 };

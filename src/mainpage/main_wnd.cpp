@@ -9,19 +9,19 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "app/constants.h"
-#include "app/language.h"
-#include "app/log.h"
-#include "app/screen_dpi.h"
-#include "app/settings.h"
 #include "dialogs/about_wnd.h"
 #include "dialogs/mem_wr_wnd.h"
 #include "dialogs/msg_wnd.h"
 #include "dialogs/noise_threshold_wnd.h"
 #include "graph/graph_controls.h"
 #include "model/positions.h"
+#include "model/product.h"
+#include "platform/log.h"
+#include "platform/settings.h"
 #include "ui/display_scale.h"
+#include "ui/language.h"
 #include "ui/message_box.h"
+#include "ui/screen_dpi.h"
 #include "ui/skin_resources.h"
 #include "ui/window_registry.h"
 
@@ -198,7 +198,7 @@ void CMainWnd::StartDeviceWatch() {
     }
     const WindowHandle handle = GetHWND();
     mWatching = mMonitor->Start(
-        kAmplifierVendorId, kAmplifierProductId, [handle](const tonvia::platform::DeviceEvent& e) {
+        DEVICE_VENDOR_ID, DEVICE_PRODUCT_ID, [handle](const tonvia::platform::DeviceEvent& e) {
             auto record = std::make_unique<DeviceChangeRecord>();
             record->path = e.path;
             record->vendorId = e.vendorId;
@@ -649,7 +649,6 @@ void CMainWnd::OnMenuCommand(const MenuCommandRecord& record) {
 // ---- Messages ------------------------------------------------------------------------------
 
 void CMainWnd::OnMessage(WindowMessage& message) {
-    using tonvia::commands::ApplyWindowMessage;
     switch (message.message) {
         case WM_MENU_COMMAND:
             if (auto record = tonvia::ui::TakeRecord<MenuCommandRecord>(message)) {
@@ -670,8 +669,8 @@ void CMainWnd::OnMessage(WindowMessage& message) {
                     Handled(name);
                 }
             }
-            const auto change = ApplyWindowMessage(
-                mManager.Model(), message, mManager.Device().mcu_is_normal_mode.load() != 0);
+            // The model first, on this thread, which owns it; then the page.
+            const auto change = mManager.Session().Apply(message);
             if (change.Has(tonvia::commands::kStopVolumePoll)) {
                 KillTimer(GET_MAIN_VOLUME_TIMER);
             }
@@ -757,8 +756,8 @@ void CMainWnd::OnDeviceChange(unsigned event, const DeviceChangeRecord* record) 
     }
     const bool arrival = event == DBT_DEVICEARRIVAL;
     LogPrintA(arrival ? "Message DBT_DEVICEARRIVAL\n" : "Message DBT_DEVICEREMOVECOMPLETE\n");
-    if (record == nullptr || record->vendorId != kAmplifierVendorId ||
-        record->productId != kAmplifierProductId) {
+    if (record == nullptr || record->vendorId != DEVICE_VENDOR_ID ||
+        record->productId != DEVICE_PRODUCT_ID) {
         return;  // another device
     }
     CloseOpenPrompts();

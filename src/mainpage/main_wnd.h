@@ -31,10 +31,6 @@ inline constexpr unsigned DBT_DEVNODES_CHANGED = 0x0007;
 inline constexpr unsigned GET_MAIN_VOLUME_TIMER = 4114;
 inline constexpr unsigned STATUS_READ_TIMER = 7698;
 
-// The amplifier's USB ids; device events of any other device are only logged.
-inline constexpr std::uint16_t kAmplifierVendorId = 0x0483;
-inline constexpr std::uint16_t kAmplifierProductId = 0x5750;
-
 // What travels with WM_DEVICECHANGE (wParam is the DBT_ event).
 struct DeviceChangeRecord final : MessageRecord {
     std::string path;

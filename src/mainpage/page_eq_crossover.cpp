@@ -1,10 +1,10 @@
 // The page half of the current channel: its strip, crossover and bands.
 #include <cmath>
 
-#include "app/log.h"
 #include "mainpage/equalizer_manager.h"
 #include "mainpage/page_common.h"
 #include "model/dimensions.h"
+#include "platform/log.h"
 
 using tonvia::mainpage::Q;
 
@@ -13,7 +13,7 @@ void EqualizerManager::SetCurChannelChange(int ch) {
         return;
     }
     LogPrintA("on SetCurChannelChange channel index %d\n", ch);
-    SceneConfig& live = mModel.live;
+    SceneConfig& live = Model().live;
     mCurrentChannel = ch;
     const std::optional<int> pair = live.PairChannel(ch);
     for (int i = 0; i < kOutChannelCount; ++i) {

@@ -3,17 +3,17 @@
 #include <QListWidget>
 #include <cmath>
 
-#include "app/log.h"
 #include "mainpage/equalizer_manager.h"
 #include "mainpage/page_common.h"
 #include "model/positions.h"
+#include "platform/log.h"
 #include "ui/skin_resources.h"
 
 using tonvia::mainpage::Q;
 
 void EqualizerManager::UpdateAllVolumeEdit() {
     LogPrintA("%s\n", "EqualizerManager::UpdateAllVolumeEdit");
-    const SceneConfig& live = mModel.live;
+    const SceneConfig& live = Model().live;
     LogPrintA("on main volume edit change to %d dB\n", live.mainVolume);
     if (UiControl slider = Find(QStringLiteral("slider_main_volume"))) {
         slider.SetValue(live.mainVolume);
@@ -35,7 +35,7 @@ void EqualizerManager::ShowInputSource(int source) {
         return;
     }
     LogPrintA("on %s index %d\n", "EqualizerManager::SetInputSource", source);
-    SceneConfig& live = mModel.live;
+    SceneConfig& live = Model().live;
     live.inputSource = source;
     auto& skin = tonvia::ui::SkinResources::Instance();
     if (auto* list = Find(QStringLiteral("btn_input_source")).As<QListWidget>()) {

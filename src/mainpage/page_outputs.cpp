@@ -44,7 +44,7 @@ const char* PositionButtonText(int code) {
 }
 
 void EqualizerManager::RebuildSpeakers() {
-    const SceneConfig& live = mModel.live;
+    const SceneConfig& live = Model().live;
     for (int code = 1; code < kPositionCodeCount; ++code) {
         Find("speaker_%d", code).SetVisible(false);
         Find("spk_con_%d", code).SetVisible(false);

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "app/screen_dpi.h"
+#include "ui/screen_dpi.h"
 
 class QWidget;
 

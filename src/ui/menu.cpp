@@ -3,7 +3,7 @@
 #include <QAction>
 #include <QXmlStreamReader>
 
-#include "app/log.h"
+#include "platform/log.h"
 #include "ui/display_scale.h"
 #include "ui/skin_resources.h"
 #include "ui/window_registry.h"

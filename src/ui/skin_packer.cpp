@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "ui/skin_archive.h"
+#include "platform/zip_archive.h"
 #include "ui/skin_password.h"
 
 int main(int argc, char** argv) {
@@ -12,12 +12,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string error;
-    const auto entries = tonvia::ui::CollectFolder(argv[1], &error);
+    const auto entries = tonvia::platform::CollectFolder(argv[1], &error);
     if (!entries) {
         std::fprintf(stderr, "skin packer: %s\n", error.c_str());
         return 1;
     }
-    const auto bytes = tonvia::ui::PackEncryptedZip(*entries, tonvia::ui::kSkinPassword, &error);
+    const auto bytes =
+        tonvia::platform::PackEncryptedZip(*entries, tonvia::ui::kSkinPassword, &error);
     if (!bytes) {
         std::fprintf(stderr, "skin packer: %s\n", error.c_str());
         return 1;

@@ -3,7 +3,7 @@
 #include <QXmlStreamReader>
 #include <vector>
 
-#include "app/log.h"
+#include "platform/log.h"
 #include "platform/resources.h"
 #include "ui/display_scale.h"
 #include "ui/skin_password.h"
@@ -30,7 +30,7 @@ SkinResources& SkinResources::Instance() {
 bool SkinResources::LoadPackage(std::span<const std::uint8_t> bytes, const std::string& password,
                                 QString* error) {
     std::string text;
-    auto archive = SkinArchive::Open(bytes, password, &text);
+    auto archive = tonvia::platform::ZipArchive::Open(bytes, password, &text);
     if (!archive) {
         if (error != nullptr) {
             *error = QString::fromStdString(text);

@@ -17,8 +17,8 @@
 #include <span>
 #include <string>
 
+#include "platform/zip_archive.h"
 #include "ui/language_texts.h"
-#include "ui/skin_archive.h"
 
 namespace tonvia::ui {
 
@@ -78,7 +78,7 @@ class SkinResources {
     SkinResources() = default;
     bool ParseResourceTable(const QByteArray& xml, QString* error);
 
-    std::unique_ptr<SkinArchive> mArchive;
+    std::unique_ptr<tonvia::platform::ZipArchive> mArchive;
     QHash<QString, QString> mSkins;
     QMap<int, SkinFont> mFonts;
     QMap<QString, QString> mLanguageFiles;  // lower-case name -> file

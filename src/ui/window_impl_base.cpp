@@ -18,7 +18,7 @@
 #include <QUiLoader>
 #include <QWindow>
 
-#include "app/log.h"
+#include "platform/log.h"
 #include "ui/control_factory.h"
 #include "ui/control_texts.h"
 #include "ui/display_scale.h"

@@ -3,8 +3,9 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <thread>
 
-#include "app/log.h"
+#include "platform/log.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -15,11 +16,8 @@ std::string ReadFile(const std::string& path) {
 }
 
 class DebugLog : public ::testing::Test {
-protected:
-    void TearDown() override {
-        CloseLog();
-        SetLogTimestampPrefix(true);
-    }
+  protected:
+    void TearDown() override { CloseLog(); }
 };
 
 TEST_F(DebugLog, ClosedLogWritesNothingAndReturnsZero) {
@@ -32,17 +30,39 @@ TEST_F(DebugLog, ClosedLogWritesNothingAndReturnsZero) {
 TEST_F(DebugLog, LinesStartWithTheLocalTimeUnlessThePrefixIsOff) {
     testing_support::LogCapture log(/*withPrefix=*/true);
     EXPECT_EQ(LogPrintA("begain to write data to devices:\n"), 33);
-    SetLogTimestampPrefix(false);
-    LogPrintA("%02x ", 0xaa);
-    LogPrintA("%02x ", 0x55);
-    LogPrintA("\n");
-    SetLogTimestampPrefix(true);
+    LogFragmentA("%02x ", 0xaa);
+    LogFragmentA("%02x ", 0x55);
+    LogFragmentA("\n");
     LogPrintA("next\n");
     const std::string text = log.Text();
     const std::regex expected(
         R"(\[\d\d:\d\d:\d\d\.\d\d\d\] begain to write data to devices:\naa 55 \n)"
         R"(\[\d\d:\d\d:\d\d\.\d\d\d\] next\n)");
     EXPECT_TRUE(std::regex_match(text, expected)) << text;
+}
+
+TEST_F(DebugLog, FragmentsFromOneThreadLeaveTheLinesOfAnotherPrefixed) {
+    testing_support::LogCapture log(/*withPrefix=*/true);
+    std::thread dumper([] {
+        for (int i = 0; i < 200; ++i) {
+            LogFragmentA("%02x ", i & 0xff);
+        }
+    });
+    for (int i = 0; i < 200; ++i) {
+        LogPrintA("line\n");
+    }
+    dumper.join();
+    LogFragmentA("\n");
+    LogPrintA("last\n");
+    const std::string text = log.Text();
+    EXPECT_TRUE(std::regex_search(text, std::regex(R"(\[\d\d:\d\d:\d\d\.\d\d\d\] last\n$)")))
+        << text;
+    std::size_t prefixed = 0;
+    for (std::size_t at = text.find("] line"); at != std::string::npos;
+         at = text.find("] line", at + 1)) {
+        ++prefixed;
+    }
+    EXPECT_EQ(prefixed, 200u);
 }
 
 TEST_F(DebugLog, WideAndNarrowFormatsGiveTheSameText) {
@@ -52,7 +72,8 @@ TEST_F(DebugLog, WideAndNarrowFormatsGiveTheSameText) {
     LogPrint(L"%ls\n", L"Gr\u00fc\u00dfe \u4e2d");
     LogPrintA("VERSION: %s\n", "v6.8.7");
     EXPECT_EQ(log.Text(),
-              "MODEL_NAME: PVQ-6\nINNER_FW: 2, 28\nGr\xc3\xbc\xc3\x9f" "e \xe4\xb8\xad\n"
+              "MODEL_NAME: PVQ-6\nINNER_FW: 2, 28\nGr\xc3\xbc\xc3\x9f"
+              "e \xe4\xb8\xad\n"
               "VERSION: v6.8.7\n");
 }
 
@@ -67,8 +88,7 @@ TEST_F(DebugLog, LongMessagesAreCutTo1023Characters) {
 
 TEST_F(DebugLog, FileIsFlushedAfterMoreThanTenMessages) {
     const std::string path = "flush.log";
-    InitConsoleWindow(path, false);
-    SetLogTimestampPrefix(false);
+    InitConsoleWindow(path, false, /*timestamps=*/false);
     for (int i = 0; i < 11; ++i) {
         LogPrintA("%d\n", i);
     }

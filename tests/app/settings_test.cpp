@@ -4,15 +4,15 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/settings.h"
 #include "platform/paths.h"
+#include "platform/settings.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 class Settings : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fs::remove(GetSettingsPath());
         savedConfig = std::getenv("XDG_CONFIG_HOME");

@@ -5,12 +5,12 @@
 #include <regex>
 
 #include "app/device_backend.h"
-#include "app/language.h"
-#include "app/log.h"
-#include "app/screen_dpi.h"
 #include "app/shell.h"
+#include "platform/log.h"
 #include "sim/state_json.h"
 #include "support/log_capture.h"
+#include "ui/language.h"
+#include "ui/screen_dpi.h"
 
 namespace {
 
@@ -32,9 +32,9 @@ TEST(ScreenDpi, WidestScreenSetsTheScale) {
 
 TEST(ScreenDpi, OtherMonitorsAreSortedAndTheWidestWins) {
     // A 1366 primary with a 2560 monitor on the right and a 1920 one on the left.
-    const ScreenInfo info = MakeScreenInfo(
-        1366, 768, {-1920, 0, 3926, 1440},
-        {{0, 0, 1366, 768}, {1366, 0, 3926, 1440}, {-1920, 0, 0, 1080}});
+    const ScreenInfo info =
+        MakeScreenInfo(1366, 768, {-1920, 0, 3926, 1440},
+                       {{0, 0, 1366, 768}, {1366, 0, 3926, 1440}, {-1920, 0, 0, 1080}});
     ASSERT_EQ(info.others.size(), 2u);
     EXPECT_EQ(info.others[0].left, -1920);
     testing_support::LogCapture log;
@@ -66,14 +66,10 @@ TEST(Languages, MenuItems) {
         const char* expected;  // nullptr: nothing changes
     };
     const Case cases[] = {
-        {"option_item_language", "ru", "cn_zh"},
-        {"option_item_language", "cn_zh", "en"},
-        {"option_item_language", "CN_ZH", "en"},
-        {"option_item_language", "en", "cn_zh"},
-        {"option_item_language_en", "ru", "en"},
-        {"option_item_language_ru", "ru", nullptr},
-        {"option_item_language_cn", "Cn_Zh", nullptr},
-        {"option_item_language_cn", "en", "cn_zh"},
+        {"option_item_language", "ru", "cn_zh"},       {"option_item_language", "cn_zh", "en"},
+        {"option_item_language", "CN_ZH", "en"},       {"option_item_language", "en", "cn_zh"},
+        {"option_item_language_en", "ru", "en"},       {"option_item_language_ru", "ru", nullptr},
+        {"option_item_language_cn", "Cn_Zh", nullptr}, {"option_item_language_cn", "en", "cn_zh"},
         {"option_item_about", "en", nullptr},
     };
     for (const Case& c : cases) {

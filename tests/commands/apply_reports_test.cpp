@@ -405,6 +405,17 @@ TEST_F(LinkTest, UnlockingSwitchesALiveLinkOffAndTellsTheDevice) {
     EXPECT_EQ(model.live.lockMode, 0);  // only 1 locks
 }
 
+TEST_F(LinkTest, ThePairsFollowPositionsThatChangeWhileLinkIsOn) {
+    model.live.outputs = kDefaultOutputs;  // 0 and 1 are the front pair
+    Link(0, 1);
+    ASSERT_EQ(model.live.PairChannel(0), 1);
+    // Channels 1 and 3 swap their positions: channel 3 now holds the front right.
+    Value(DSP_CH_TYPE, 0, 1, model.live.outputs[3]);
+    Value(DSP_CH_TYPE, 0, 3, kDefaultOutputs[1]);
+    EXPECT_EQ(model.live.PairChannel(0), 3);
+    EXPECT_EQ(model.live.PairChannel(3), 0);
+}
+
 TEST_F(LinkTest, StoredScenesKeepTheModesOnly) {
     Link(3, 1);
     Lock(3, 0);

@@ -14,6 +14,7 @@
 #include "support/fake_hid.h"
 #include "support/hex.h"
 #include "support/message_recorder.h"
+#include "tuning/session.h"
 
 namespace testing_support {
 
@@ -43,16 +44,12 @@ class CommandFixture : public ::testing::Test {
         backend.script.onWrite = [this](const std::vector<std::uint8_t>&) {
             backend.last->Reply(hex(mReplyHex));
         };
-        dev.mOutChannels = 6;
-        dev.mInChannels = 4;
-        dev.mTrimTwoBytes = 1;
-        dev.mNoiseToMain = 0;
+        tonvia::tuning::ConfigureLink(dev);
         dev.mMainWnd = kMain;
         dev.mSceneWnd = kScene;
         dev.mCalWnd = kCal;
         dev.mDialogWnd = kDialog;
         dev.mMemWnd = kMem;
-        InstallCommandDecoders(dev);
         dev.OpenHIDDevice();
     }
 

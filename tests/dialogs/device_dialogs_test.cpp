@@ -5,12 +5,12 @@
 #include <QTest>
 #include <chrono>
 
-#include "app/settings.h"
 #include "dialog_fixture.h"
 #include "dialogs/mem_wr_wnd.h"
 #include "dialogs/noise_threshold_wnd.h"
 #include "dialogs/poweroff_delay_wnd.h"
 #include "model/scene_config.h"
+#include "platform/settings.h"
 
 namespace {
 

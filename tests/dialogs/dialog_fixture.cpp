@@ -7,9 +7,9 @@
 #include <QTimer>
 #include <thread>
 
-#include "app/language.h"
-#include "commands/decoders.h"
+#include "tuning/session.h"
 #include "ui/display_scale.h"
+#include "ui/language.h"
 #include "ui/message_box.h"
 #include "ui/skin_resources.h"
 #include "ui/window_registry.h"
@@ -95,11 +95,7 @@ void DialogTest::SelectLanguage(const QString& name) {
 }
 
 DeviceDialogTest::DeviceDialogTest() : link(amp, tonvia::ui::WindowRegistry::Instance()) {
-    link.pc_model_id = 77;
-    link.mOutChannels = 6;
-    link.mInChannels = 4;
-    link.mTrimTwoBytes = 1;
-    InstallCommandDecoders(link);
+    tonvia::tuning::ConfigureLink(link);
     link.OpenHIDDevice();
     EXPECT_TRUE(link.IsConnected());
     link.EnableQueue();

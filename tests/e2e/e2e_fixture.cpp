@@ -6,6 +6,7 @@
 #include "commands/command_codes.h"
 #include "commands/reply_records.h"
 #include "link/mcu_records.h"
+#include "tuning/session.h"
 
 namespace e2e {
 
@@ -558,11 +559,7 @@ AmplifierLinkTest::AmplifierLinkTest() {
     link.mCalWnd = kCalibration;
     link.mMemWnd = kMemory;
     link.mDialogWnd = kDialog;
-    link.pc_model_id = 77;
-    link.mOutChannels = tonvia::sim::kOutputs;
-    link.mInChannels = tonvia::sim::kInputs;
-    link.mTrimTwoBytes = 1;
-    InstallCommandDecoders(link);
+    tonvia::tuning::ConfigureLink(link);
     link.OpenHIDDevice();
     EXPECT_TRUE(link.IsConnected());
 }

@@ -201,4 +201,29 @@ TEST_F(Queue, StoppingFreesQueuedCommandsUnsent) {
     EXPECT_NE(text.find("McuCmdThread end\n"), std::string::npos);
 }
 
+// What SendOrQueue says became of a command, one case per way it can end.
+class SendResults : public LinkTest {};
+
+TEST_F(SendResults, EachOutcomeIsReportedAsItsOwnStatus) {
+    const std::vector<std::uint8_t> tooLong(MAX_FRAME_DATA + 1, 0);
+    auto send = [this](std::vector<std::uint8_t> data, bool sendNow) {
+        return device->SendOrQueue(CMD_MCU, 0x92, OP_SET, std::move(data), 50, sendNow).status;
+    };
+    EXPECT_EQ(send({1}, true), SendStatus::WriteFailed);  // nothing open
+    EXPECT_EQ(send({1}, false), SendStatus::QueueOff);
+    Open();
+    EXPECT_EQ(send({1}, true), SendStatus::NoReply);  // the fake device stays silent
+    EXPECT_EQ(send(tooLong, true), SendStatus::TooLong);
+    device->EnableQueue();
+    EXPECT_EQ(send(tooLong, false), SendStatus::TooLong);
+    const SendResult queued = device->SendOrQueue(CMD_MCU, 0x92, OP_SET, {1}, 50, false);
+    EXPECT_EQ(queued.status, SendStatus::Queued);
+    EXPECT_TRUE(queued.Ok());
+    device->DisableQueue();
+    device->CloseHIDDevice(false);
+    OpenAnswering();
+    EXPECT_EQ(send({1}, true), SendStatus::Answered);
+    EXPECT_FALSE(SendResult{SendStatus::QueueOff}.Ok());  // a dropped edit is no success
+}
+
 }  // namespace

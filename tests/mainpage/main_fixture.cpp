@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <atomic>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "ui/display_scale.h"
 #include "ui/message_box.h"
 #include "ui/skin_resources.h"

@@ -12,12 +12,12 @@
 #include <functional>
 
 #include "app/device_backend.h"
-#include "app/settings.h"
+#include "app/run_main_window.h"
 #include "commands/command_codes.h"
 #include "main_fixture.h"
-#include "mainpage/run_main_window.h"
 #include "model/positions.h"
 #include "platform/instance_lock.h"
+#include "platform/settings.h"
 #include "ui/menu.h"
 #include "ui/message_box.h"
 #include "ui/skin_resources.h"
@@ -156,13 +156,13 @@ TEST_F(MainWindow, UnrelatedDeviceChangesNothing) {
     CMainWnd& main = Open();
     Pump();
     const std::size_t before = main.HandledLog().size();
-    PostDevice(main, DBT_DEVICEARRIVAL, 0x046d, 0xc077);              // another vendor
-    PostDevice(main, DBT_DEVICEARRIVAL, kAmplifierVendorId, 0x5751);  // another product
-    PostDevice(main, DBT_DEVNODES_CHANGED, kAmplifierVendorId, kAmplifierProductId);
+    PostDevice(main, DBT_DEVICEARRIVAL, 0x046d, 0xc077);            // another vendor
+    PostDevice(main, DBT_DEVICEARRIVAL, DEVICE_VENDOR_ID, 0x5751);  // another product
+    PostDevice(main, DBT_DEVNODES_CHANGED, DEVICE_VENDOR_ID, DEVICE_PRODUCT_ID);
     Pump();
     EXPECT_EQ(main.HandledLog().size(), before);
     EXPECT_FALSE(main.IsClosing());
-    PostDevice(main, DBT_DEVICEREMOVECOMPLETE, kAmplifierVendorId, kAmplifierProductId);
+    PostDevice(main, DBT_DEVICEREMOVECOMPLETE, DEVICE_VENDOR_ID, DEVICE_PRODUCT_ID);
     Pump();
     EXPECT_TRUE(Reached(main, "DevicePlugOut"));
 }

@@ -12,6 +12,7 @@
 #include "sim/virtual_amplifier.h"
 #include "sim_test_util.h"
 #include "support/message_recorder.h"
+#include "tuning/session.h"
 
 namespace {
 
@@ -199,10 +200,7 @@ class LinkTest : public VirtualAmplifierTest {
   protected:
     LinkTest() {
         link.mMainWnd = 1;
-        link.pc_model_id = 77;
-        link.mOutChannels = 6;
-        link.mInChannels = 4;
-        link.mTrimTwoBytes = 1;
+        tonvia::tuning::ConfigureLink(link);
     }
     template <typename Record>
     const Record* Find(const std::vector<testing_support::PostedMessage>& posted, unsigned message,

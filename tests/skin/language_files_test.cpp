@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/language.h"
+#include "ui/language.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/log.h"
+#include "platform/log.h"
 
 namespace testing_support {
 namespace {
@@ -13,15 +13,13 @@ std::atomic<int> gCaptureCount{0};
 
 LogCapture::LogCapture(bool withPrefix)
     : mPath("capture-" + std::to_string(gCaptureCount.fetch_add(1)) + ".log") {
-    InitConsoleWindow(mPath, /*toConsole=*/false);
-    SetLogTimestampPrefix(withPrefix);
+    InitConsoleWindow(mPath, /*toConsole=*/false, withPrefix);
 }
 
 LogCapture::~LogCapture() {
     if (!mClosed) {
         CloseLog();
     }
-    SetLogTimestampPrefix(true);
 }
 
 std::string LogCapture::Text() {

@@ -7,23 +7,23 @@
 #include <vector>
 
 #include "platform/resources.h"
+#include "platform/zip_archive.h"
 #include "ui/language_texts.h"
-#include "ui/skin_archive.h"
 #include "ui/skin_password.h"
 #include "ui/skin_resources.h"
 #include "ui_fixture.h"
 
 namespace {
 
-using tonvia::ui::ArchiveEntry;
-using tonvia::ui::PackEncryptedZip;
-using tonvia::ui::SkinArchive;
+using tonvia::platform::ArchiveEntry;
+using tonvia::platform::PackEncryptedZip;
+using tonvia::platform::ZipArchive;
 
 std::vector<std::uint8_t> Bytes(const std::string& text) {
     return {text.begin(), text.end()};
 }
 
-class SkinArchiveTest : public ::testing::Test {
+class ZipArchiveTest : public ::testing::Test {
   protected:
     void SetUp() override {
         // Enough repetition for deflate to matter, plus an empty member and a binary one.
@@ -49,9 +49,9 @@ class SkinArchiveTest : public ::testing::Test {
     std::vector<std::uint8_t> package;
 };
 
-TEST_F(SkinArchiveTest, RoundTripGivesEveryMemberBack) {
+TEST_F(ZipArchiveTest, RoundTripGivesEveryMemberBack) {
     std::string error;
-    auto archive = SkinArchive::Open(package, tonvia::ui::kSkinPassword, &error);
+    auto archive = ZipArchive::Open(package, tonvia::ui::kSkinPassword, &error);
     ASSERT_TRUE(archive) << error;
     EXPECT_EQ(archive->Names().size(), entries.size());
     for (const ArchiveEntry& entry : entries) {
@@ -63,21 +63,21 @@ TEST_F(SkinArchiveTest, RoundTripGivesEveryMemberBack) {
     EXPECT_NE(error.find("xml/none.ui"), std::string::npos);
 }
 
-TEST_F(SkinArchiveTest, MembersAreEncrypted) {
+TEST_F(ZipArchiveTest, MembersAreEncrypted) {
     // The plain layout text must not appear in the package bytes, and no password reads
     // nothing.
     const std::string bytes(package.begin(), package.end());
     EXPECT_EQ(bytes.find("<widget name"), std::string::npos);
     std::string error;
-    auto archive = SkinArchive::Open(package, "", &error);
+    auto archive = ZipArchive::Open(package, "", &error);
     ASSERT_TRUE(archive) << error;
     EXPECT_FALSE(archive->Read("xml/layout.ui", &error));
 }
 
-TEST_F(SkinArchiveTest, WrongPasswordIsRejected) {
+TEST_F(ZipArchiveTest, WrongPasswordIsRejected) {
     for (const char* password : {"amber-river-stone", "wrong-password-now", "x"}) {
         std::string error;
-        auto archive = SkinArchive::Open(package, password, &error);
+        auto archive = ZipArchive::Open(package, password, &error);
         ASSERT_TRUE(archive) << error;
         EXPECT_FALSE(archive->Read("xml/layout.ui", &error)) << password;
         EXPECT_FALSE(archive->Read("common/bin.png", &error)) << password;
@@ -85,14 +85,14 @@ TEST_F(SkinArchiveTest, WrongPasswordIsRejected) {
     }
 }
 
-TEST_F(SkinArchiveTest, EveryTruncationIsRejected) {
+TEST_F(ZipArchiveTest, EveryTruncationIsRejected) {
     // Each prefix either fails to open or fails to read some member; none reads past the
     // end (AddressSanitizer watches) and none gives wrong data.
     for (std::size_t length = 0; length < package.size(); ++length) {
         const std::vector<std::uint8_t> cut(package.begin(),
                                             package.begin() + static_cast<std::ptrdiff_t>(length));
         std::string error;
-        auto archive = SkinArchive::Open(cut, tonvia::ui::kSkinPassword, &error);
+        auto archive = ZipArchive::Open(cut, tonvia::ui::kSkinPassword, &error);
         if (!archive) {
             EXPECT_FALSE(error.empty()) << length;
             continue;
@@ -106,7 +106,7 @@ TEST_F(SkinArchiveTest, EveryTruncationIsRejected) {
     }
 }
 
-TEST_F(SkinArchiveTest, DamagedDataIsRejected) {
+TEST_F(ZipArchiveTest, DamagedDataIsRejected) {
     // Flip a byte of the layout's compressed data, just past its encryption header.
     const std::string bytes(package.begin(), package.end());
     const std::size_t name = bytes.find("xml/layout.ui");
@@ -114,7 +114,7 @@ TEST_F(SkinArchiveTest, DamagedDataIsRejected) {
     std::vector<std::uint8_t> damaged = package;
     damaged[name + 13 + 30] ^= 0x5A;
     std::string error;
-    auto archive = SkinArchive::Open(damaged, tonvia::ui::kSkinPassword, &error);
+    auto archive = ZipArchive::Open(damaged, tonvia::ui::kSkinPassword, &error);
     if (!archive) {
         SUCCEED() << error;
         return;
@@ -127,12 +127,12 @@ TEST_F(SkinArchiveTest, DamagedDataIsRejected) {
     EXPECT_FALSE(allRead);
 }
 
-TEST_F(SkinArchiveTest, GarbageAndEmptyBytesAreNotAPackage) {
+TEST_F(ZipArchiveTest, GarbageAndEmptyBytesAreNotAPackage) {
     std::string error;
-    EXPECT_FALSE(SkinArchive::Open({}, tonvia::ui::kSkinPassword, &error));
+    EXPECT_FALSE(ZipArchive::Open({}, tonvia::ui::kSkinPassword, &error));
     EXPECT_FALSE(error.empty());
     const std::vector<std::uint8_t> garbage(512, 0x50);
-    EXPECT_FALSE(SkinArchive::Open(garbage, tonvia::ui::kSkinPassword, &error));
+    EXPECT_FALSE(ZipArchive::Open(garbage, tonvia::ui::kSkinPassword, &error));
 }
 
 TEST(SkinResourcesLoad, BadPackageKeepsTheLoadedSkin) {

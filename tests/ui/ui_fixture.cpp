@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <QCoreApplication>
 
-#include "app/language.h"
+#include "platform/zip_archive.h"
 #include "ui/display_scale.h"
+#include "ui/language.h"
 #include "ui/menu.h"
 #include "ui/message_box.h"
-#include "ui/skin_archive.h"
 #include "ui/skin_password.h"
 #include "ui/skin_resources.h"
 
@@ -16,11 +16,11 @@ namespace ui_testing {
 const std::vector<std::uint8_t>& TestSkinPackage() {
     static const std::vector<std::uint8_t> package = [] {
         std::string error;
-        auto entries = tonvia::ui::CollectFolder(TONVIA_TEST_SKIN_DIR, &error);
+        auto entries = tonvia::platform::CollectFolder(TONVIA_TEST_SKIN_DIR, &error);
         EXPECT_TRUE(entries) << error;
-        auto bytes = tonvia::ui::PackEncryptedZip(
-            entries ? *entries : std::vector<tonvia::ui::ArchiveEntry>{}, tonvia::ui::kSkinPassword,
-            &error);
+        auto bytes = tonvia::platform::PackEncryptedZip(
+            entries ? *entries : std::vector<tonvia::platform::ArchiveEntry>{},
+            tonvia::ui::kSkinPassword, &error);
         EXPECT_TRUE(bytes) << error;
         return bytes ? *bytes : std::vector<std::uint8_t>{};
     }();

@@ -17,10 +17,10 @@
 #include <QTimer>
 #include <QWheelEvent>
 
-#include "app/screen_dpi.h"
 #include "support/log_capture.h"
 #include "ui/display_scale.h"
 #include "ui/sbutton.h"
+#include "ui/screen_dpi.h"
 #include "ui_fixture.h"
 
 namespace {

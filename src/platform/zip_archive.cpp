@@ -1,4 +1,4 @@
-#include "ui/skin_archive.h"
+#include "platform/zip_archive.h"
 
 #include <zip.h>
 
@@ -7,7 +7,7 @@
 #include <iterator>
 #include <system_error>
 
-namespace tonvia::ui {
+namespace tonvia::platform {
 namespace {
 
 void SetError(std::string* error, std::string text) {
@@ -122,13 +122,13 @@ std::optional<std::vector<std::uint8_t>> PackEncryptedZip(const std::vector<Arch
     return bytes;
 }
 
-std::unique_ptr<SkinArchive> SkinArchive::Open(std::span<const std::uint8_t> bytes,
-                                               const std::string& password, std::string* error) {
+std::unique_ptr<ZipArchive> ZipArchive::Open(std::span<const std::uint8_t> bytes,
+                                             const std::string& password, std::string* error) {
     if (bytes.empty()) {
         SetError(error, "the skin package is empty");
         return nullptr;
     }
-    std::unique_ptr<SkinArchive> self(new SkinArchive);
+    std::unique_ptr<ZipArchive> self(new ZipArchive);
     self->mBytes.assign(bytes.begin(), bytes.end());
 
     zip_error_t zerr;
@@ -156,18 +156,18 @@ std::unique_ptr<SkinArchive> SkinArchive::Open(std::span<const std::uint8_t> byt
     return self;
 }
 
-SkinArchive::~SkinArchive() {
+ZipArchive::~ZipArchive() {
     if (mArchive != nullptr) {
         zip_discard(mArchive);
     }
 }
 
-bool SkinArchive::Contains(std::string_view name) const {
+bool ZipArchive::Contains(std::string_view name) const {
     std::lock_guard lock(mMutex);
     return zip_name_locate(mArchive, std::string(name).c_str(), 0) >= 0;
 }
 
-std::vector<std::string> SkinArchive::Names() const {
+std::vector<std::string> ZipArchive::Names() const {
     std::lock_guard lock(mMutex);
     std::vector<std::string> names;
     const zip_int64_t count = zip_get_num_entries(mArchive, 0);
@@ -180,8 +180,8 @@ std::vector<std::string> SkinArchive::Names() const {
     return names;
 }
 
-std::optional<std::vector<std::uint8_t>> SkinArchive::Read(std::string_view name,
-                                                           std::string* error) const {
+std::optional<std::vector<std::uint8_t>> ZipArchive::Read(std::string_view name,
+                                                          std::string* error) const {
     std::lock_guard lock(mMutex);
     const std::string member(name);
     const zip_int64_t index = zip_name_locate(mArchive, member.c_str(), 0);
@@ -231,4 +231,4 @@ std::optional<std::vector<std::uint8_t>> SkinArchive::Read(std::string_view name
     return data;
 }
 
-}  // namespace tonvia::ui
+}  // namespace tonvia::platform

@@ -1,9 +1,9 @@
-#include "app/screen_dpi.h"
+#include "ui/screen_dpi.h"
 
 #include <algorithm>
 #include <cstddef>
 
-#include "app/log.h"
+#include "platform/log.h"
 
 ScreenInfo MakeScreenInfo(int primaryWidth, int primaryHeight, const ScreenRect& virtualScreen,
                           const std::vector<ScreenRect>& monitors) {

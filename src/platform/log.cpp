@@ -1,4 +1,4 @@
-#include "app/log.h"
+#include "platform/log.h"
 
 #include <algorithm>
 #include <atomic>
@@ -20,6 +20,7 @@ struct LogState {
     std::mutex lock;
     std::FILE* file = nullptr;
     bool toConsole = false;
+    bool timestamps = true;
     int sinceFlush = 0;
 };
 
@@ -30,7 +31,6 @@ LogState& State() {
 
 // Read without the lock on every call, so that a closed log costs almost nothing.
 std::atomic<bool> gOpen{false};
-std::atomic<bool> gPrefix{true};
 
 void Emit(LogState& state, const char* text, std::size_t length) {
     if (state.toConsole) {
@@ -40,14 +40,14 @@ void Emit(LogState& state, const char* text, std::size_t length) {
 }
 
 // Steps 2-6 of a log write, for an already formatted message.
-int WriteMessage(const char* text, std::size_t length, int formattedChars) {
+int WriteMessage(const char* text, std::size_t length, int formattedChars, bool prefixed) {
     LogState& state = State();
     {
         std::lock_guard guard(state.lock);
         if (state.file == nullptr) {
             return 0;
         }
-        if (gPrefix.load(std::memory_order_relaxed)) {
+        if (prefixed && state.timestamps) {
             const auto now = tonvia::platform::LocalTimeOfDay();
             char prefix[32];
             const int n = std::snprintf(prefix, sizeof prefix, "[%02d:%02d:%02d.%03d] ", now.hour,
@@ -69,7 +69,7 @@ int WriteMessage(const char* text, std::size_t length, int formattedChars) {
 
 }  // namespace
 
-int InitConsoleWindow(const std::string& path, bool toConsole) {
+int InitConsoleWindow(const std::string& path, bool toConsole, bool timestamps) {
     LogState& state = State();
     std::lock_guard guard(state.lock);
     if (state.file != nullptr) {
@@ -77,6 +77,7 @@ int InitConsoleWindow(const std::string& path, bool toConsole) {
         state.file = nullptr;
     }
     state.toConsole = toConsole;
+    state.timestamps = timestamps;
     state.sinceFlush = 0;
     state.file = std::fopen(path.c_str(), "wb");
     gOpen.store(state.file != nullptr);
@@ -100,29 +101,41 @@ bool IsLogOpen() {
     return gOpen.load(std::memory_order_relaxed);
 }
 
-void SetLogTimestampPrefix(bool on) {
-    gPrefix.store(on, std::memory_order_relaxed);
-}
+namespace {
 
-bool LogTimestampPrefix() {
-    return gPrefix.load(std::memory_order_relaxed);
-}
-
-int LogPrintA(const char* format, ...) {
-    if (!gOpen.load(std::memory_order_relaxed)) {
-        return 0;
-    }
+int WriteFormatted(bool prefixed, const char* format, va_list args) {
     char buffer[kMessageChars];
-    va_list args;
-    va_start(args, format);
     const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
     if (n < 0) {
         return 0;
     }
     const std::size_t length =
         std::min<std::size_t>(static_cast<std::size_t>(n), kMessageChars - 1);
-    return WriteMessage(buffer, length, static_cast<int>(length));
+    return WriteMessage(buffer, length, static_cast<int>(length), prefixed);
+}
+
+}  // namespace
+
+int LogPrintA(const char* format, ...) {
+    if (!gOpen.load(std::memory_order_relaxed)) {
+        return 0;
+    }
+    va_list args;
+    va_start(args, format);
+    const int n = WriteFormatted(true, format, args);
+    va_end(args);
+    return n;
+}
+
+int LogFragmentA(const char* format, ...) {
+    if (!gOpen.load(std::memory_order_relaxed)) {
+        return 0;
+    }
+    va_list args;
+    va_start(args, format);
+    const int n = WriteFormatted(false, format, args);
+    va_end(args);
+    return n;
 }
 
 int LogPrint(const wchar_t* format, ...) {
@@ -148,5 +161,5 @@ int LogPrint(const wchar_t* format, ...) {
     const std::size_t length =
         std::min<std::size_t>(static_cast<std::size_t>(n), kMessageChars - 1);
     const std::string text = tonvia::platform::WideToUtf8(std::wstring_view(buffer.data(), length));
-    return WriteMessage(text.data(), text.size(), static_cast<int>(length));
+    return WriteMessage(text.data(), text.size(), static_cast<int>(length), true);
 }

@@ -1,4 +1,4 @@
-#include "mainpage/run_main_window.h"
+#include "app/run_main_window.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/device_backend.h"
-#include "app/log.h"
+#include "platform/log.h"
 #include "platform/process_info.h"
 #include "platform/udev_monitor.h"
 #include "sim/virtual_amplifier.h"

@@ -5,9 +5,9 @@
 #include <string>
 
 // Opens (truncates) the log file at `path` and routes log lines to it and, when
-// `toConsole`, to standard output. Returns 0. When the file cannot be created, logging
-// stays off.
-int InitConsoleWindow(const std::string& path, bool toConsole = true);
+// `toConsole`, to standard output; `timestamps` off leaves the time prefix off every line
+// (tests compare the text). Returns 0. When the file cannot be created, logging stays off.
+int InitConsoleWindow(const std::string& path, bool toConsole = true, bool timestamps = true);
 
 // printf-style log output (glibc format rules), wide and narrow. They return the number
 // of characters formatted, or 0 when no log file is open. A message longer than 1023
@@ -15,10 +15,10 @@ int InitConsoleWindow(const std::string& path, bool toConsole = true);
 int LogPrint(const wchar_t* format, ...);
 int LogPrintA(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// The timestamp-prefix switch (on at start). A caller that prints one line in several
-// fragments turns it off after the first fragment and back on after the last.
-void SetLogTimestampPrefix(bool on);
-bool LogTimestampPrefix();
+// The same without the time prefix: the later fragments of a line that one call began
+// (hex dumps). The prefix is chosen per call, so threads that log at once never change
+// each other's lines.
+int LogFragmentA(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 bool IsLogOpen();
 

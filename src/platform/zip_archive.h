@@ -1,6 +1,7 @@
 #pragma once
-// The skin package on disk and in memory: a zip archive whose members are protected with the
-// traditional zip encryption. Plain C++ over libzip, so the build-time packer shares it.
+// An encrypted zip archive on disk and in memory: members protected with the traditional
+// zip encryption (the skin package, the firmware packages). Plain C++ over libzip, so the
+// build-time packer and the layers below the windows share it.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +17,7 @@
 struct zip;
 struct zip_source;
 
-namespace tonvia::ui {
+namespace tonvia::platform {
 
 // Largest member the reader accepts; the package holds layouts, texts and small images.
 inline constexpr std::size_t kMaxArchiveMemberSize = 64u * 1024u * 1024u;
@@ -38,14 +39,14 @@ std::optional<std::vector<std::uint8_t>> PackEncryptedZip(const std::vector<Arch
 
 // Reads an encrypted archive held in memory. The archive keeps its own copy of the bytes.
 // Not for concurrent use from several threads without the internal lock it takes per call.
-class SkinArchive {
+class ZipArchive {
   public:
     // Opens `bytes` as a zip archive; malformed or truncated bytes give nullptr and `error`.
-    static std::unique_ptr<SkinArchive> Open(std::span<const std::uint8_t> bytes,
-                                             const std::string& password, std::string* error);
-    ~SkinArchive();
-    SkinArchive(const SkinArchive&) = delete;
-    SkinArchive& operator=(const SkinArchive&) = delete;
+    static std::unique_ptr<ZipArchive> Open(std::span<const std::uint8_t> bytes,
+                                            const std::string& password, std::string* error);
+    ~ZipArchive();
+    ZipArchive(const ZipArchive&) = delete;
+    ZipArchive& operator=(const ZipArchive&) = delete;
 
     // The whole member `name`, or nullopt with `error` when it is missing, the password is
     // wrong, or its data are damaged (checksum mismatch).
@@ -54,10 +55,10 @@ class SkinArchive {
     std::vector<std::string> Names() const;
 
   private:
-    SkinArchive() = default;
+    ZipArchive() = default;
     std::vector<std::uint8_t> mBytes;
     zip* mArchive = nullptr;
     mutable std::mutex mMutex;
 };
 
-}  // namespace tonvia::ui
+}  // namespace tonvia::platform
