@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
@@ -85,6 +86,31 @@ TEST(Text, WideToUtf8) {
     EXPECT_EQ(WideToUtf8(L"abc"), "abc");
     EXPECT_EQ(WideToUtf8(L"\u00e9\u4e2d\U0001F600"), "\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80");
     EXPECT_EQ(WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "?");
+}
+
+// Scene names go to the device in the language's code page and come back from it.
+TEST(Text, AnsiCodePagesBothWays) {
+    using tonvia::platform::AnsiCodePageForLanguage;
+    using tonvia::platform::AnsiToWide;
+    using tonvia::platform::WideToAnsi;
+    struct Case {
+        int language;
+        std::wstring text;
+        std::vector<std::uint8_t> bytes;
+    };
+    const Case cases[] = {
+        {0, L"Caf\u00E9", {'C', 'a', 'f', 0xE9}},
+        {1, L"\u4E2D\u6587", {0xD6, 0xD0, 0xCE, 0xC4}},
+        {2, L"\u0414\u043E\u043C", {0xC4, 0xEE, 0xEC}},
+    };
+    for (const Case& c : cases) {
+        const std::string page = AnsiCodePageForLanguage(c.language);
+        EXPECT_EQ(WideToAnsi(c.text, page), c.bytes) << page;
+        EXPECT_EQ(AnsiToWide(c.bytes, page), c.text) << page;
+    }
+    // What a code page cannot hold becomes '?', each character once.
+    EXPECT_EQ(WideToAnsi(L"A\u4E2DB", "WINDOWS-1252"), (std::vector<std::uint8_t>{'A', '?', 'B'}));
+    EXPECT_EQ(WideToAnsi(L"\u00E9x", "NO-SUCH-PAGE"), (std::vector<std::uint8_t>{'?', 'x'}));
 }
 
 }  // namespace
