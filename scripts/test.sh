@@ -2,7 +2,7 @@
 # Installs what is missing, builds, and runs every test:
 #   1. the whole suite under AddressSanitizer + UndefinedBehaviorSanitizer (GoogleTest
 #      suites and the replay of every fuzz corpus);
-#   2. the link's concurrency tests under ThreadSanitizer;
+#   2. the concurrency tests of the link and the session under ThreadSanitizer;
 #   3. every libFuzzer target for a short, bounded time (clang);
 #   4. a release build of the application and the benchmarks.
 # Exits non-zero when anything fails; the last line sums up all runs.
@@ -44,10 +44,10 @@ build() {
     cmake --build "$dir" -j"$jobs" "$@" || { echo "build failed in $dir"; failed=$((failed + 1)); status=1; return 1; }
 }
 
-echo "== ThreadSanitizer: link concurrency =="
+echo "== ThreadSanitizer: link and session concurrency =="
 if cmake -S "$root" -B "$root/build/tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
         -DTONVIA_SANITIZE=thread -DTONVIA_BUILD_BENCH=OFF -DTONVIA_BUILD_APP=OFF >/dev/null &&
-    build "$root/build/tsan" --target link_concurrency_tests; then
+    build "$root/build/tsan" --target link_concurrency_tests tuning_concurrency_tests; then
     # TSan cannot map its shadow memory with the kernel's highest address randomisation.
     if command -v setarch >/dev/null 2>&1 && setarch "$(uname -m)" -R true 2>/dev/null; then
         TSAN_WRAP="setarch $(uname -m) -R"
