@@ -140,8 +140,14 @@ int CHidDevice::OpenHIDDevice() {
     mHandleSerial.fetch_add(1);
     std::lock_guard lock(mHandleMutex);
     mHidHandle = std::move(opened);
+    mOpenPath = devices.front().path;
     mOpenDevice.store(mHidHandle.get(), std::memory_order_release);
     return 0;
+}
+
+std::string CHidDevice::OpenPath() const {
+    std::lock_guard lock(mHandleMutex);
+    return mHidHandle ? mOpenPath : std::string();
 }
 
 void CHidDevice::CloseHIDDevice(bool tellDevice) {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <span>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -91,6 +92,8 @@ class CHidDevice {
     // library's error (negative) when it cannot be initialised, else 0.
     int OpenHIDDevice();
     bool IsConnected() const;
+    // The backend's path of the open device; empty while none is open.
+    std::string OpenPath() const;
     // Closes the open device; with `tellDevice` the PC-connect message 0 goes first.
     // Safe while other threads are inside a write or a read: they finish with the handle
     // they hold and return false soon after.
@@ -382,6 +385,7 @@ class CHidDevice {
     // a call, so closing never frees the device under another thread.
     mutable std::mutex mHandleMutex;
     DevicePtr mHidHandle;
+    std::string mOpenPath;
     // The same device as a bare address, only compared, so the parse loop can tell that
     // the device is still open without taking the handle lock for every byte.
     std::atomic<const tonvia::platform::HidDevice*> mOpenDevice{nullptr};

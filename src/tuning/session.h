@@ -58,6 +58,7 @@ class Session {
     ModelSet& Model() { return mModel; }
     const ModelSet& Model() const { return mModel; }
     CHidDevice& Link() { return mLink; }
+    const CHidDevice& Link() const { return mLink; }
 
     // Applies one posted message to the model when it is a device report (DSP, system,
     // scene or karaoke value); any other message changes nothing.
