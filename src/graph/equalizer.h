@@ -78,6 +78,10 @@ class UIEqualizer : public QWidget, public tonvia::ui::ScaleAware {
     int LpFreq() const { return mLpFreq; }
     CaptureState Capture() const { return mCapture; }
     int CurveCount() const { return mCurveCount; }
+    // Curve `index` (0..5) as last handed in.
+    const ChannelCurve& Curve(int index) const {
+        return mCurves.at(static_cast<std::size_t>(index));
+    }
     int CurrentChannel() const { return mCurrentChannel; }
 
     // Where things are (for the owner's tooltips and for checks).

@@ -4,11 +4,49 @@
 #include <QString>
 #include <string>
 
+#include "ui/control.h"
+
 namespace tonvia::mainpage {
 
 // A text of the model's formatters as a page control takes it.
 inline QString Q(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// A switch button of the page and the texts of its two states.
+struct SwitchButton {
+    const char* name;
+    const char* onText;
+    const char* offText;
+};
+
+inline constexpr SwitchButton kAmpSwitch{"btn_amp_onoff", "${amp_on}", "${amp_off}"};
+inline constexpr SwitchButton kRemOut1Switch{"btn_rem_out1_onoff", "${rem_out1_on}",
+                                             "${rem_out1_off}"};
+inline constexpr SwitchButton kRemOut2Switch{"btn_rem_out2_onoff", "${rem_out2_on}",
+                                             "${rem_out2_off}"};
+inline constexpr SwitchButton kNoiseGateSwitch{"btn_noise_gate", "${btn_noise_gate_on}",
+                                               "${btn_noise_gate_off}"};
+inline constexpr SwitchButton kSpkOhmSwitch{"btn_2ohm_spk", "${btn_2ohm_spk}", "${btn_4ohm_spk}"};
+
+// On: the "on" text, selected, in white; off: the "off" text, deselected, in red.
+inline void ShowSwitch(UiControl control, const SwitchButton& button, bool on) {
+    if (!control) {
+        return;
+    }
+    control.SetText(QLatin1String(on ? button.onText : button.offText));
+    control.Selected(on, false);
+    control.SetTextColor(on ? 0xFFFFFFFF : 0xFFFF0000);
+}
+
+// A phase option says which way the channel's phase stands.
+inline void ShowPhase(UiControl option, bool reversed) {
+    if (!option) {
+        return;
+    }
+    option.Selected(reversed, false);
+    option.SetText(reversed ? QStringLiteral("${reverse phase}")
+                            : QStringLiteral("${positive_phase}"));
 }
 
 }  // namespace tonvia::mainpage
