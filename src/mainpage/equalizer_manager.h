@@ -5,10 +5,19 @@
 // model; the editing operations join it step by step.
 
 #include <QString>
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
 
+#include "commands/apply_reports.h"
+#include "graph/math/channel_curve.h"
 #include "link/hid_device.h"
 #include "model/model_set.h"
 #include "model/value_format.h"
+#include "tuning/connection.h"
 #include "tuning/session.h"
 #include "ui/control.h"
 
@@ -18,9 +27,27 @@ class WindowImplBase;
 // codes outside 0..24).
 const char* PositionButtonText(int code);
 
+// Main-window message of the page: the plug-out notice, shown on the UI thread.
+inline constexpr unsigned WM_SHOW_PLUGOUT = WM_USER + 252;
+
+// What the connection needs of the window around the page; replaceable for tests.
+struct ConnectionHooks {
+    // A notice box "${tips}" with "${confirm}", modal over the main window.
+    std::function<void(const QString& text)> showBox;
+    // A question box; true when confirmed.
+    std::function<bool(const QString& text)> askBox;
+    // Closes the input mixer and firmware dialogs that must not outlive a connection.
+    std::function<void()> closeDeviceDialogs;
+};
+
+// The connect button's three looks.
+enum class ConnectState { Disconnected, Connecting, Connected };
+
 class EqualizerManager {
   public:
     EqualizerManager(tonvia::platform::HidBackend& backend, WindowMessageSink& sink);
+    // Tells a running worker to stop and joins it before the session goes.
+    ~EqualizerManager();
     EqualizerManager(const EqualizerManager&) = delete;
     EqualizerManager& operator=(const EqualizerManager&) = delete;
 
@@ -45,6 +72,33 @@ class EqualizerManager {
     // Source list: the item images and the routing options of the selected source.
     void ShowInputSource(int source);
 
+    // ---- Connection life cycle (page_connection.cpp) ----
+    void SetConnectionHooks(ConnectionHooks hooks) { mHooks = std::move(hooks); }
+    // The connect button and the first attempt at start (no box then). Opens the device
+    // and starts the state read; pressing it while connected disconnects.
+    void ConnectDevice(bool showError);
+    // Closes the link (the device is told first) and shows the disconnected state.
+    void DisconnectDevice();
+    // WM_SET_CONNECTED: the state read has ended.
+    void OnConnected();
+    void DevicePlugin(const std::string& path);
+    void DevicePlugOut(const std::string& path);
+    // WM_FORCE_UPDATE: the offer of the carried firmware.
+    void ForceUpdate();
+    void ResetMcuFactoryDefault();
+    void ShowConnectState(ConnectState state);
+    // A firmware transfer runs (16 or 32): the connection changes nothing then.
+    bool UpgradeRunning() const;
+    // Tells a running worker to stop and waits for it.
+    void StopWorker();
+    bool WorkerRunning() const { return mWorkerRunning.load(); }
+
+    // The page half of a device report that the model took: refreshes exactly the controls
+    // the change names and sends the follow-ups it lists (the queued re-sends, the link
+    // off, the current channel, the speaker diagram). Boxes, timers and the connection are
+    // the window's.
+    void ShowReport(const tonvia::commands::ReportChange& change);
+
     DelayUnit Unit() const;
     // The PEQ/GEQ mode: page state kept in the model set, shown by "btn_arg_eq".
     bool GeqMode() const;
@@ -53,7 +107,49 @@ class EqualizerManager {
     UiControl Find(const QString& name) const;
     UiControl Find(const char* format, int n) const;
 
+    // Starts `body` on the worker thread; a finished worker is joined first.
+    void StartWorker(std::function<void()> body);
+    void ReadMcuValueThread(tonvia::tuning::StateReadPlan plan);
+    void FactoryDefaultThread();
+    void PostToWindow(unsigned message, std::uintptr_t wParam = 0);
+    // Waits up to `duration`; false when the worker was told to stop.
+    bool PauseWorker(std::chrono::milliseconds duration);
+
     WindowImplBase* mWindow = nullptr;
+    ConnectionHooks mHooks;
+    std::string mDevicePath;     // the open device's path, for removals of other devices
+    bool mForcedUpdate = false;  // a firmware update dialog runs (set by the update dialogs)
+    bool mMenuUpdate = false;
+
+    std::thread mWorker;
+    std::atomic<bool> mStopWorker{false};
+    std::atomic<bool> mWorkerRunning{false};
+    std::mutex mPauseMutex;
+    std::condition_variable mPauseWake;
     tonvia::tuning::Session mSession;
     int mCurrentChannel = 0;
+
+    // ---- Equaliser, crossover and graph refreshes; the device reports' page half ----
+  public:
+    // The crossover of `ch` in "hp_type", "lp_type", "hp_slop", "lp_slop", "hp_freq" and
+    // "lp_freq".
+    void SetFreqDivider(int ch);
+    // The band control sets ("eq_freq_%d", "eq_q_%d", "eq_gain_%d", "eq_slider_%d",
+    // "pt_enable_%d") from the bands of `ch`; `band` -1 refreshes all 31.
+    void RefreshBandControls(int ch, int band = -1);
+    // The response of `ch` from its crossover and bands; its EQ counts as flat while the
+    // channel is bypassed.
+    void UpdateChannelCurve(int ch);
+    // Hands the current channel's bands and H/L frequencies and the six curves to the graph
+    // ("equalizer"), which marks `selectedBand`. A band recomputes the curves of the
+    // current channel, its pair and its synchronise group only (a drag sends one per mouse
+    // move); -1 marks no band and recomputes every channel, as the end of a state read needs.
+    void UpdateEqualizer(int selectedBand);
+
+  private:
+    // The controls a live report names, then what it leaves to send or to refresh.
+    void ShowReportedValue(const tonvia::commands::ReportChange& change);
+    void RunReportFollowUps(const tonvia::commands::ReportChange& change);
+
+    std::array<ChannelCurve, kOutChannelCount> mCurves{};
 };

@@ -186,8 +186,13 @@ void CMainWnd::OnInit() {
         });
         return;
     }
+    ConnectionHooks hooks;
+    hooks.showBox = [this](const QString& text) { ShowBox(text); };
+    hooks.askBox = [this](const QString& text) { return AskBox(text); };
+    hooks.closeDeviceDialogs = [] {};  // the mixer and the update dialogs come later
+    mManager.SetConnectionHooks(std::move(hooks));
     Handled("ConnectDevice");
-    LogPrintA("ConnectDevice(showError = false): the connection flow is not built yet\n");
+    mManager.ConnectDevice(false);
     StartDeviceWatch();
 }
 
@@ -259,6 +264,14 @@ void CMainWnd::Handled(const char* name) {
 void CMainWnd::Pending(PageAction action, int index) {
     Handled(PageActionName(action));
     LogPrintA("%s(%d): the page operation is not built yet\n", PageActionName(action), index);
+}
+
+bool CMainWnd::AskBox(const QString& text) {
+    Handled("AskBox");
+    if (mHooks.askBox) {
+        return mHooks.askBox(*this, text);
+    }
+    return CMsgWnd::ShowMessage(GetWidget(), QStringLiteral("${tips}"), text) == 1;
 }
 
 void CMainWnd::ShowBox(const QString& text) {
@@ -349,6 +362,16 @@ void CMainWnd::MoveFocus(const QString& from, bool forward) {
     }
 }
 
+void CMainWnd::OnConnectDevice(const PageRoute&, const PageOrigin&) {
+    Handled("ConnectDevice");
+    mManager.ConnectDevice(true);
+}
+
+void CMainWnd::OnResetMcuFactoryDefault(const PageRoute&, const PageOrigin&) {
+    Handled("ResetMcuFactoryDefault");
+    mManager.ResetMcuFactoryDefault();
+}
+
 void CMainWnd::Dispatch(const PageRoute& route, const PageOrigin& origin) {
     using Handler = void (CMainWnd::*)(const PageRoute&, const PageOrigin&);
     struct Row {
@@ -357,6 +380,8 @@ void CMainWnd::Dispatch(const PageRoute& route, const PageOrigin& origin) {
     };
     static constexpr Row kHandlers[] = {
         {PageAction::Minimize, &CMainWnd::OnMinimize},
+        {PageAction::ConnectDevice, &CMainWnd::OnConnectDevice},
+        {PageAction::ResetMcuFactoryDefault, &CMainWnd::OnResetMcuFactoryDefault},
         {PageAction::OutputMenu, &CMainWnd::OnOutputMenu},
         {PageAction::OptionMenu, &CMainWnd::OnOptionMenu},
         {PageAction::SceneMenu, &CMainWnd::OnSceneMenu},
@@ -646,6 +671,31 @@ void CMainWnd::OnMenuCommand(const MenuCommandRecord& record) {
     Dispatch(route, PageOrigin{nullptr, &record});
 }
 
+// ---- Device reports ----
+
+// The page half of a report the model has taken: the controls first, then what only the
+// window can do (timers, boxes, the connection).
+void CMainWnd::OnReport(const tonvia::commands::ReportChange& change) {
+    using namespace tonvia::commands;
+    if (!change.Changed() || !change.IsLive()) {
+        return;
+    }
+    mManager.ShowReport(change);
+    if (change.Has(kStopVolumePoll)) {
+        KillTimer(GET_MAIN_VOLUME_TIMER);
+    }
+    if (change.Has(kShowDeviceNotMatch)) {
+        const QString text = tonvia::ui::Translate(QStringLiteral("${device_not_match}"));
+        ShowBox(QStringLiteral("%1 %2").arg(text).arg(mManager.Live().model));
+    }
+    if (change.Has(kDisconnect)) {
+        mManager.DisconnectDevice();
+        if (change.Has(kShowDspIsOff)) {
+            ShowBox(QStringLiteral("${dsp_is_off}"));
+        }
+    }
+}
+
 // ---- Messages ------------------------------------------------------------------------------
 
 void CMainWnd::OnMessage(WindowMessage& message) {
@@ -671,9 +721,7 @@ void CMainWnd::OnMessage(WindowMessage& message) {
             }
             // The model first, on this thread, which owns it; then the page.
             const auto change = mManager.Session().Apply(message);
-            if (change.Has(tonvia::commands::kStopVolumePoll)) {
-                KillTimer(GET_MAIN_VOLUME_TIMER);
-            }
+            OnReport(change);
             return;
         }
         case WM_DEVICE_STATUS_UNNORMAL:
@@ -691,15 +739,20 @@ void CMainWnd::OnMessage(WindowMessage& message) {
             return;
         case WM_SET_CONNECTED:
             Handled("OnConnected");
-            LogPrintA("OnConnected: the connection flow is not built yet\n");
+            mManager.OnConnected();
             return;
         case WM_SET_DISCONNECTED:
             Handled("DisconnectDevice");
-            mManager.Device().CloseHIDDevice(true);
+            mManager.DisconnectDevice();
             return;
         case WM_FORCE_UPDATE:
             Handled("ForceUpdate");
-            LogPrintA("ForceUpdate: the update flow is not built yet\n");
+            mManager.ForceUpdate();
+            return;
+        case WM_SHOW_PLUGOUT:
+            // A notice left open from before would stand under the new one.
+            CloseOpenPrompts();
+            ShowBox(QStringLiteral("${device_plugout}"));
             return;
         case WM_DSP_FW_NEWER: {
             const SceneConfig& live = mManager.Live();
@@ -760,10 +813,13 @@ void CMainWnd::OnDeviceChange(unsigned event, const DeviceChangeRecord* record) 
         record->productId != DEVICE_PRODUCT_ID) {
         return;  // another device
     }
-    CloseOpenPrompts();
     Handled(arrival ? "DevicePlugin" : "DevicePlugOut");
-    LogPrintA("%s: the connection flow is not built yet\n",
-              arrival ? "DevicePlugin" : "DevicePlugOut");
+    if (arrival) {
+        CloseOpenPrompts();
+        mManager.DevicePlugin(record->path);
+    } else {
+        mManager.DevicePlugOut(record->path);
+    }
 }
 
 void CMainWnd::CloseOpenPrompts() {
@@ -787,10 +843,17 @@ void CMainWnd::CloseOpenPrompts() {
 }
 
 void CMainWnd::OnCloseWindow() {
+    // WM_CLOSE and the close command both end here: the work is done once.
+    if (mCloseDone) {
+        return;
+    }
+    mCloseDone = true;
     Handled("Close");
     LogPrintA("main window closing\n");
+    // The worker goes before the link it uses; then the device is told that the PC leaves.
+    mManager.StopWorker();
     if (mManager.Device().IsConnected()) {
-        mManager.Device().CloseHIDDevice(true);  // the PC-leaves message goes first
+        mManager.DisconnectDevice();
     }
     CloseOpenPrompts();
     StopDeviceWatch();
@@ -801,6 +864,8 @@ void CMainWnd::OnDisplayChange() {
     Handled("DisplayChange");
     LogPrintA("display changed: starting again\n");
     QTimer::singleShot(0, GetWidget(), [this] { SendSystemCommand(SC_CLOSE); });
+    // The new process takes the single-instance lock; this one gives it up first.
+    mInstanceLock.reset();
     if (mHooks.restart) {
         mHooks.restart();
     } else {

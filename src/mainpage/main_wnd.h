@@ -42,6 +42,8 @@ struct DeviceChangeRecord final : MessageRecord {
 struct MainWndHooks {
     // A modal message box over the main window ("${tips}", one "${confirm}" button).
     std::function<void(WindowImplBase& owner, const QString& text)> messageBox;
+    // A question box with confirm and cancel; true when confirmed.
+    std::function<bool(WindowImplBase& owner, const QString& text)> askBox;
     // Starts the program again (after a display change).
     std::function<void()> restart;
     // The DPI of the page; 0 takes the rule over the screens.
@@ -81,6 +83,8 @@ class CMainWnd final : public WindowImplBase {
     void OnClick(TNotifyUI& msg) override;
     void Notify(TNotifyUI& msg) override;
     void OnMessage(WindowMessage& message) override;
+    // The page half of one device report that the session applied to the model.
+    void OnReport(const tonvia::commands::ReportChange& change);
     void OnTimer(unsigned id) override;
     bool OnKeyDown(QKeyEvent* event) override;
     void OnSystemCommand(unsigned command) override;
@@ -138,6 +142,8 @@ class CMainWnd final : public WindowImplBase {
     void OnChangeLanguage(const PageRoute& route, const PageOrigin& origin);
     void OnSetChDelayLink(const PageRoute& route, const PageOrigin& origin);
     void OnFirmwareUpgrade(const PageRoute& route, const PageOrigin& origin);
+    void OnConnectDevice(const PageRoute& route, const PageOrigin& origin);
+    void OnResetMcuFactoryDefault(const PageRoute& route, const PageOrigin& origin);
 
     void OnDeviceChange(unsigned event, const DeviceChangeRecord* record);
     void OnCloseWindow();
@@ -145,6 +151,7 @@ class CMainWnd final : public WindowImplBase {
     void MoveFocus(const QString& from, bool forward);
     void DelaySliderVisibility(const QString& focused);
     void ShowBox(const QString& text);
+    bool AskBox(const QString& text);
     // A handler whose page operation comes with the editing operations: logged only.
     void Pending(PageAction action, int index);
     void Handled(const char* name);
@@ -159,6 +166,7 @@ class CMainWnd final : public WindowImplBase {
     QPointer<QWidget> mBusyWindow;
     int menuChannel = 0;
     std::unique_ptr<tonvia::platform::InstanceLock> mInstanceLock;
+    bool mCloseDone = false;
     tonvia::platform::DeviceMonitor* mMonitor = nullptr;
 
     MainWndHooks mHooks;

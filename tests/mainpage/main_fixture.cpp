@@ -32,7 +32,10 @@ void MainWindowTest::SetUp() {
     instanceName = "TONVIA_TEST_" + std::to_string(getpid()) + "_" + std::to_string(++gInstance);
     hooks.messageBox = [this](WindowImplBase&, const QString& text) { boxes.push_back(text); };
     hooks.restart = [this] { ++restarts; };
-    amp = std::make_unique<tonvia::sim::VirtualAmplifier>();
+    // Unplugged unless a test plugs it in before Open: the page then starts disconnected.
+    tonvia::sim::Options options;
+    options.plugged = false;
+    amp = std::make_unique<tonvia::sim::VirtualAmplifier>(options);
 }
 
 void MainWindowTest::TearDown() {

@@ -30,6 +30,7 @@ class MainWindowTest : public ::testing::Test {
     MainWndHooks hooks;
     std::string instanceName;
 
+    // Unplugged at first: plug it in before Open to connect at start.
     std::unique_ptr<tonvia::sim::VirtualAmplifier> amp;
     std::unique_ptr<CMainWnd> window;
     std::vector<QString> boxes;

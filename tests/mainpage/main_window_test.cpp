@@ -134,6 +134,7 @@ TEST_F(MainWindow, SecondInstanceShowsTheBoxAndEnds) {
 }
 
 TEST_F(MainWindow, FirstInstanceWatchesTheDevice) {
+    amp->Plug();
     CMainWnd& main = Open();
     Pump();
     EXPECT_TRUE(boxes.empty());
