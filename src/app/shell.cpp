@@ -54,6 +54,9 @@ void StartDebugLog() {
     }
     const std::string path = tonvia::platform::WorkingDirectory() + "/save.log";
     InitConsoleWindow(path);
+    if (IsLogOpen()) {
+        FlushLogAtProcessEnd();
+    }
     LogPrint(L"InitConsoleWindow OK!\n");
     LogPrint(L"MODEL_NAME: %s\n", MODEL_NAME);
     LogPrint(L"MODEL_ID: %d\n", MODEL_ID);

@@ -1,11 +1,19 @@
 #include "platform/log.h"
 
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/clock.h"
@@ -99,6 +107,91 @@ void CloseLog() {
 
 bool IsLogOpen() {
     return gOpen.load(std::memory_order_relaxed);
+}
+
+void FlushLog() {
+    LogState& state = State();
+    std::lock_guard guard(state.lock);
+    if (state.file != nullptr) {
+        std::fflush(state.file);
+        state.sinceFlush = 0;
+    }
+    if (state.toConsole) {
+        std::fflush(stdout);
+    }
+}
+
+namespace {
+
+// A signal handler may not flush a stdio stream or take the log's lock: the thread it
+// interrupted may hold either. So the handler only writes the signal's number into a pipe
+// (write() is async-signal-safe), and a watcher thread, in ordinary context, flushes the
+// log and then ends the process by the same signal with its default action.
+int gSignalPipe[2] = {-1, -1};
+std::atomic<bool> gEndSignalSeen{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void OnEndSignal(int signal) {
+    if (gEndSignalSeen.exchange(true)) {
+        // A second signal while the first one's flush is stuck ends the process at once.
+        struct sigaction fallback {};
+        fallback.sa_handler = SIG_DFL;
+        ::sigaction(signal, &fallback, nullptr);
+        ::raise(signal);
+        return;
+    }
+    const int savedErrno = errno;
+    const auto number = static_cast<unsigned char>(signal);
+    if (::write(gSignalPipe[1], &number, 1) != 1) {
+        // Nothing better is possible inside a handler; the watcher will not run.
+    }
+    errno = savedErrno;
+}
+
+void WatchEndSignals() {
+    unsigned char number = 0;
+    ssize_t n = 0;
+    do {
+        n = ::read(gSignalPipe[0], &number, 1);
+    } while (n < 0 && errno == EINTR);
+    if (n != 1) {
+        return;
+    }
+    FlushLog();
+    std::fflush(stdout);
+    const int signal = number;
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    ::sigaction(signal, &fallback, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+    ::raise(signal);  // to this thread, where it is not blocked: its default ends the process
+}
+
+}  // namespace
+
+void FlushLogAtProcessEnd() {
+    static const bool installed = [] {
+        std::atexit(FlushLog);
+        if (::pipe2(gSignalPipe, O_CLOEXEC) != 0) {
+            return false;
+        }
+        std::thread(WatchEndSignals).detach();
+        struct sigaction action {};
+        action.sa_handler = OnEndSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+            struct sigaction previous {};
+            if (::sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN) {
+                ::sigaction(signal, &action, nullptr);
+            }
+        }
+        return true;
+    }();
+    static_cast<void>(installed);
 }
 
 namespace {

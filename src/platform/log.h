@@ -22,5 +22,13 @@ int LogFragmentA(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 bool IsLogOpen();
 
+// Hands everything logged so far to the operating system, as before a blocking box.
+void FlushLog();
+
+// Flushes the log when the process ends: at exit() and on SIGTERM, SIGINT or SIGHUP, whose
+// default action would drop what is still buffered (the process then ends by the same
+// signal). Signals ignored at start stay ignored. Installs once; later calls do nothing.
+void FlushLogAtProcessEnd();
+
 // Closes the log file; for tests and orderly shutdown only.
 void CloseLog();

@@ -5,11 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace tonvia::platform {
@@ -95,18 +94,76 @@ std::optional<std::string> PrivateWorkFolder(const std::string& name) {
     return path;
 }
 
+namespace {
+
+// The file that `path` finally names once symbolic links are followed; it may not exist
+// yet. nullopt for a link that cannot be read or a chain that does not end.
+std::optional<std::filesystem::path> FinalLinkTarget(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path at(path);
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(at, ec))) {
+            return at;
+        }
+        const fs::path next = fs::read_symlink(at, ec);
+        if (ec) {
+            return std::nullopt;
+        }
+        at = next.is_absolute() ? next : at.parent_path() / next;
+    }
+    errno = ELOOP;
+    return std::nullopt;
+}
+
+// After a rename, the folder entry itself must reach the disk too; a failure here leaves
+// the new file in place, so it is not reported.
+void SyncFolderOf(const std::filesystem::path& file) {
+    const std::string folder = file.has_parent_path() ? file.parent_path().string() : ".";
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
 bool WriteFileAtomically(const std::string& path, std::span<const char> bytes, std::string* error) {
-    auto fail = [error](const std::string& what) {
+    auto fail = [error](const std::string& what, int code) {
         if (error != nullptr) {
-            *error = what + ": " + std::strerror(errno);
+            *error = what + ": " + std::strerror(code);
         }
         return false;
     };
-    std::string temp = path + ".XXXXXX";
+    const auto target = FinalLinkTarget(path);
+    if (!target) {
+        return fail("cannot follow the link " + path, errno);
+    }
+    mode_t mode = 0644;
+    struct stat old {};
+    if (::stat(target->c_str(), &old) == 0) {
+        if (!S_ISREG(old.st_mode)) {
+            if (error != nullptr) {
+                *error = "will not replace " + target->string() + ": it is not a regular file";
+            }
+            return false;
+        }
+        mode = old.st_mode & 07777;
+    }
+    // The temporary file lives in the target's folder: rename only works within one file
+    // system, and a link's own folder may be on another.
+    std::string temp = target->string() + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
-        return fail("cannot create a temporary file beside " + path);
+        return fail("cannot create a temporary file beside " + target->string(), errno);
     }
+    auto discard = [&](const std::string& what) {
+        const int saved = errno;
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return fail(what, saved);
+    };
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -114,40 +171,94 @@ bool WriteFileAtomically(const std::string& path, std::span<const char> bytes, s
             if (errno == EINTR) {
                 continue;
             }
-            const int saved = errno;
-            ::close(fd);
-            ::unlink(temp.c_str());
-            errno = saved;
-            return fail("cannot write " + temp);
+            return discard("cannot write " + temp);
         }
         done += static_cast<std::size_t>(n);
     }
-    ::fchmod(fd, 0644);
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    if (::fchmod(fd, mode) != 0) {
+        return discard("cannot set the mode of " + temp);
+    }
+    if (::fsync(fd) != 0) {
+        return discard("cannot flush " + temp);
+    }
+    if (::close(fd) != 0) {
         const int saved = errno;
         ::unlink(temp.c_str());
-        errno = saved;
-        return fail("cannot flush " + temp);
+        return fail("cannot flush " + temp, saved);
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
+    if (::rename(temp.c_str(), target->c_str()) != 0) {
         const int saved = errno;
         ::unlink(temp.c_str());
-        errno = saved;
-        return fail("cannot replace " + path);
+        return fail("cannot replace " + target->string(), saved);
     }
+    SyncFolderOf(*target);
     return true;
 }
 
+FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes) {
+    FileRead result;
+    auto refuse = [&](const struct stat& st) {
+        if (S_ISDIR(st.st_mode)) {
+            result.error = "it is a folder";
+        } else if (!S_ISREG(st.st_mode)) {
+            result.error = "it is not a regular file";
+        } else if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
+            result.error = "it is larger than " + std::to_string(maxBytes) + " bytes";
+        }
+        return !result.error.empty();
+    };
+    // Checked before opening, since opening a device can have effects of its own, and again
+    // on the open file in case the path changed in between. O_NONBLOCK keeps the open of a
+    // pipe from waiting for a writer.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        result.missing = errno == ENOENT;
+        result.error = std::strerror(errno);
+        return result;
+    }
+    if (refuse(st)) {
+        return result;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        result.missing = errno == ENOENT;
+        result.error = std::strerror(errno);
+        return result;
+    }
+    if (::fstat(fd, &st) != 0 || refuse(st)) {
+        if (result.error.empty()) {
+            result.error = std::strerror(errno);
+        }
+        ::close(fd);
+        return result;
+    }
+    std::string data;
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            result.error = std::strerror(errno);
+            break;
+        }
+        if (n == 0) {
+            result.bytes = std::move(data);
+            break;
+        }
+        if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
+            result.error = "it is larger than " + std::to_string(maxBytes) + " bytes";
+            break;
+        }
+        data.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return result;
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return data;
+    return ReadRegularFile(path, std::size_t{64} << 20).bytes;
 }
 
 }  // namespace tonvia::platform

@@ -31,11 +31,26 @@ bool MakeFolders(const std::string& path);
 std::optional<std::string> PrivateWorkFolder(const std::string& name);
 
 // Writes the whole file or nothing: a temporary file beside it, flushed to disk, then
-// renamed over the target. On failure `error` says why and the old file is untouched.
+// renamed over the target. A symbolic link is followed, so the file it names is replaced
+// and the link stays; an existing file keeps its mode, a new one gets 0644. Anything but a
+// regular file at the path is refused. On failure `error` says why and the old file is
+// untouched.
 bool WriteFileAtomically(const std::string& path, std::span<const char> bytes,
                          std::string* error = nullptr);
 
-// Reads a whole file; nullopt when it cannot be read.
+// What a whole-file read found.
+struct FileRead {
+    std::optional<std::string> bytes;  // the whole file, when it could be read
+    bool missing = false;              // nothing exists at the path
+    std::string error;                 // otherwise, why it could not be read
+};
+
+// Reads a regular file of at most `maxBytes` whole. Folders, pipes, devices and larger
+// files are refused without reading them, so a pipe never blocks the caller.
+FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes);
+
+// ReadRegularFile with a limit far above any file the program writes; nullopt when the
+// file is missing or cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
 }  // namespace tonvia::platform

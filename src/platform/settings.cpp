@@ -5,6 +5,7 @@
 #include <climits>
 #include <vector>
 
+#include "platform/log.h"
 #include "platform/paths.h"
 
 namespace {
@@ -28,9 +29,27 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-IniFile LoadSettings() {
-    const auto text = tonvia::platform::ReadWholeFile(GetSettingsPath());
-    return IniFile::Parse(text ? *text : std::string());
+// Far above any settings file the program writes; a larger one is not what it wrote.
+constexpr std::size_t kMaxSettingsBytes = std::size_t{1} << 20;
+
+// The settings file as read; an empty one when there is none. nullopt, after a log line
+// that ends with `consequence`, when a file exists but cannot be read whole.
+std::optional<IniFile> LoadSettings(const std::string& path, const char* consequence) {
+    const auto file = tonvia::platform::ReadRegularFile(path, kMaxSettingsBytes);
+    if (file.bytes) {
+        return IniFile::Parse(*file.bytes);
+    }
+    if (file.missing) {
+        return IniFile();
+    }
+    LogPrintA("settings: %s cannot be read (%s); %s\n", path.c_str(), file.error.c_str(),
+              consequence);
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadConfigValue(const std::string& key) {
+    const auto ini = LoadSettings(GetSettingsPath(), "using the defaults");
+    return ini ? ini->Get(kSection, key) : std::nullopt;
 }
 
 }  // namespace
@@ -142,20 +161,30 @@ std::string GetSettingsPath() {
 }
 
 int ReadConfigInt(const std::string& key, int defaultValue) {
-    const auto value = LoadSettings().Get(kSection, key);
+    const auto value = ReadConfigValue(key);
     return value ? ParseProfileInt(*value) : defaultValue;
 }
 
 std::string ReadConfigString(const std::string& key, const std::string& defaultValue) {
-    const auto value = LoadSettings().Get(kSection, key);
+    const auto value = ReadConfigValue(key);
     return value ? *value : defaultValue;
 }
 
 bool WriteConfigString(const std::string& key, const std::string& value) {
-    IniFile ini = LoadSettings();
-    ini.Set(kSection, key, value);
-    const std::string text = ini.Serialize();
-    return tonvia::platform::WriteFileAtomically(GetSettingsPath(), text);
+    const std::string path = GetSettingsPath();
+    // Writing what little could be read would drop every other key and section.
+    auto ini = LoadSettings(path, "leaving it untouched");
+    if (!ini) {
+        return false;
+    }
+    ini->Set(kSection, key, value);
+    const std::string text = ini->Serialize();
+    std::string error;
+    if (!tonvia::platform::WriteFileAtomically(path, text, &error)) {
+        LogPrintA("settings: %s\n", error.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool IsLocalFileExist(const std::string& name) {

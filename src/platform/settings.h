@@ -12,10 +12,13 @@
 std::string GetSettingsPath();
 
 // Keys of section "config". A missing file or key reads as the default; an integer key
-// holding text that does not start with a number reads as 0.
+// holding text that does not start with a number reads as 0. A file that cannot be read
+// whole (a folder, a pipe, no permission, over 1 MiB) reads as the defaults, with a log line.
 int ReadConfigInt(const std::string& key, int defaultValue);
 std::string ReadConfigString(const std::string& key, const std::string& defaultValue);
-// Writes one key, keeping every other line of the file; the file is replaced whole.
+// Writes one key, keeping every other line of the file; the file is replaced whole, through
+// a symbolic link and keeping its mode. Refused (false, with a log line) when the existing
+// file cannot be read whole, so that it is never replaced by a file that lost its other keys.
 bool WriteConfigString(const std::string& key, const std::string& value);
 
 // True when `name` exists in the working directory.

@@ -36,6 +36,8 @@ void SetQuitHook(QuitHook hook) {
 }
 
 void ShowErrorBox(const QString& text) {
+    // The box may wait long and the program be killed meanwhile: what led to it is in the file.
+    FlushLog();
     if (ErrorBox()) {
         ErrorBox()(text);
         return;

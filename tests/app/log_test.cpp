@@ -7,6 +7,7 @@
 
 #include "platform/log.h"
 #include "support/log_capture.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -95,6 +96,20 @@ TEST_F(DebugLog, FileIsFlushedAfterMoreThanTenMessages) {
     EXPECT_EQ(ReadFile(path), "");  // still in the stream's buffer
     LogPrintA("11\n");
     EXPECT_EQ(ReadFile(path), "0\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n");
+}
+
+TEST_F(DebugLog, FlushLogAndAnErrorBoxWriteOutWhatIsBuffered) {
+    const std::string path = "flushed.log";
+    InitConsoleWindow(path, false, /*timestamps=*/false);
+    LogPrintA("one\n");
+    FlushLog();
+    EXPECT_EQ(ReadFile(path), "one\n");
+    LogPrintA("two\n");
+    std::string seenByTheBox;
+    tonvia::ui::SetErrorBoxHook([&](const QString&) { seenByTheBox = ReadFile(path); });
+    tonvia::ui::ShowErrorBox(QStringLiteral("failed"));
+    tonvia::ui::SetErrorBoxHook({});
+    EXPECT_EQ(seenByTheBox, "one\ntwo\n");
 }
 
 TEST_F(DebugLog, UncreatableFileLeavesLoggingOff) {

@@ -2,12 +2,16 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/instance_lock.h"
+#include "platform/log.h"
 #include "platform/paths.h"
 #include "platform/resources.h"
 #include "platform/text.h"
@@ -62,6 +66,25 @@ TEST(AtomicWrite, ReplacesTheWholeFileOrNothing) {
     EXPECT_FALSE(tonvia::platform::WriteFileAtomically("missing/dir/file", second, &error));
     EXPECT_NE(error.find("missing/dir/file"), std::string::npos);
     EXPECT_FALSE(tonvia::platform::ReadWholeFile("missing/dir/file"));
+    fs::remove(path);
+}
+
+// The process still ends by the signal, but only after the log's buffer reached the file.
+TEST(DebugLogDeathTest, EndSignalsFlushTheLogFirst) {
+    const std::string path = fs::absolute("signal.log");
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        EXPECT_EXIT(
+            {
+                InitConsoleWindow(path, false, /*timestamps=*/false);
+                FlushLogAtProcessEnd();
+                LogPrintA("buffered\n");
+                std::raise(signal);
+                std::this_thread::sleep_for(std::chrono::seconds(30));
+            },
+            testing::KilledBySignal(signal), "");
+        EXPECT_EQ(tonvia::platform::ReadWholeFile(path).value_or("unreadable"), "buffered\n");
+    }
     fs::remove(path);
 }
 
