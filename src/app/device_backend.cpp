@@ -12,11 +12,42 @@ std::unique_ptr<DeviceBackend> DeviceBackend::Hidapi() {
     return backend;
 }
 
+namespace {
+
+// A first run of the demo starts from a tuning, not from flat factory settings, so that the
+// page has curves to show: the full-range outputs high-passed and the subwoofers low-passed
+// at 80 Hz (Linkwitz-Riley, 24 dB per octave), and a few band corrections on the fronts.
+void ApplyDemoTuning(tonvia::sim::DeviceState& state) {
+    tonvia::sim::SceneParams& live = state.scenes[0];
+    for (int ch = 0; ch < 6; ++ch) {
+        tonvia::sim::Filter& filter = ch < 4 ? live.highPass[ch] : live.lowPass[ch];
+        filter.type = 2;
+        filter.freq = 80;
+        filter.slope = 4;
+    }
+    auto band = [&](int ch, int index, double gainDb) {
+        live.eq[ch][index].gainTenths = static_cast<std::uint16_t>((gainDb + 18.0) * 10.0 + 0.5);
+    };
+    for (int ch = 0; ch < 2; ++ch) {
+        band(ch, 12, -3.5);  // 315 Hz
+        band(ch, 20, 2.0);   // 2 kHz
+        band(ch, 25, -2.5);  // 6.3 kHz
+    }
+    band(4, 3, 3.0);  // 40 Hz
+    band(5, 3, 3.0);
+}
+
+}  // namespace
+
 std::unique_ptr<DeviceBackend> DeviceBackend::Virtual(const std::string& statePath,
                                                       std::string* notice) {
     tonvia::sim::Options options;
     bool maySave = !statePath.empty();
-    if (!statePath.empty() && tonvia::platform::PathExists(statePath)) {
+    const bool stateFileExists = !statePath.empty() && tonvia::platform::PathExists(statePath);
+    if (!stateFileExists) {
+        ApplyDemoTuning(options.state);
+    }
+    if (stateFileExists) {
         std::string why;
         std::optional<tonvia::sim::DeviceState> loaded;
         if (const auto text = tonvia::platform::ReadWholeFile(statePath)) {

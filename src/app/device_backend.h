@@ -19,7 +19,8 @@ class DeviceBackend {
     static std::unique_ptr<DeviceBackend> Hidapi();
     // The virtual amplifier. With a state file that exists, its state comes from there; a
     // file that cannot be used leaves the factory state, sets `notice` to say why, and is
-    // never overwritten. The control socket starts when TONVIA_SIM_CONTROL names one.
+    // never overwritten. Without a file (or before its first save) it starts from a demo
+    // tuning with crossovers and a few EQ corrections. The control socket starts when TONVIA_SIM_CONTROL names one.
     static std::unique_ptr<DeviceBackend> Virtual(const std::string& statePath,
                                                   std::string* notice);
 
