@@ -7,8 +7,8 @@
 #include <QThread>
 #include <optional>
 
-#include "link/mcu_records.h"
 #include "commands/command_codes.h"
+#include "link/mcu_records.h"
 #include "main_fixture.h"
 #include "ui/window_registry.h"
 
@@ -81,6 +81,29 @@ TEST_F(Connection, TheStateReadFillsTheModelAndTheButtonThenPressingItDisconnect
     EXPECT_EQ(leaving->data, (tonvia::sim::Bytes{0}));
 }
 
+TEST_F(Connection, TheReadShowsTheAmplifierOnThePage) {
+    amp->Edit([](tonvia::sim::DeviceState& s) {
+        s.mainVolume = -23;
+        s.scenes[0].trimHundredths[2] = 1250;  // -12.5 dB
+        s.scenes[0].delayThousandths[3] = 1500;
+        s.scenes[0].mute[1] = 1;
+        s.scenes[0].eq[0][5].gainTenths = 220;  // +4.0 dB
+        s.scenes[0].highPass[0] = {2, 120, 4};
+    });
+    CMainWnd& main = OpenConnected();
+    auto text = [&](const char* name) {
+        return main.FindControl(QString::fromLatin1(name)).GetText();
+    };
+    EXPECT_EQ(text("edit_main_volume"), QStringLiteral("-23dB"));
+    EXPECT_EQ(text("edit_ch_volume_2"), QStringLiteral("-12.5dB"));
+    EXPECT_EQ(main.FindControl(QStringLiteral("slider_ch_volume_2")).GetValue(), -125);
+    EXPECT_EQ(main.FindControl(QStringLiteral("slider_ch_delay_3")).GetValue(), 1500);
+    EXPECT_TRUE(text("edit_ch_delay_3").startsWith(QStringLiteral("1.500")));
+    EXPECT_TRUE(main.FindControl(QStringLiteral("ch_mute_1")).IsSelected());
+    EXPECT_EQ(text("eq_gain_5"), QStringLiteral("4.0"));
+    EXPECT_EQ(text("hp_freq"), QStringLiteral("120Hz"));
+}
+
 TEST_F(Connection, TheFirmwareVersionDecidesTheMessage) {
     struct Case {
         std::uint8_t main, slave;
@@ -142,9 +165,8 @@ TEST_F(Connection, AnUnplugInTheMiddleOfTheReadEndsDisconnected) {
     CMainWnd& main = Open();
     PumpUntil([this] { return window->Manager().WorkerRunning(); });
     amp->Unplug();
-    EXPECT_TRUE(PumpUntil([&] {
-        return !main.Manager().WorkerRunning() && !main.Manager().Device().IsConnected();
-    }));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return !main.Manager().WorkerRunning() && !main.Manager().Device().IsConnected(); }));
     Pump();
     EXPECT_EQ(ButtonText(), Tr("${btn_disconnected}"));
     EXPECT_FALSE(main.Manager().Device().IsQueueEnabled());
