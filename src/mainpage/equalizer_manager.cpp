@@ -135,9 +135,9 @@ void EqualizerManager::BindPage(WindowImplBase& window, bool showDebug, int scal
 
     for (int ch = 0; ch < kOutChannelCount; ++ch) {
         const OutChannel& c = live.channels[static_cast<std::size_t>(ch)];
-        const int level = static_cast<int>(std::lround(c.gain * 10));
+        const int level = kChannelLevel.Positions(c.gain);
         Find("slider_ch_volume_%d", ch).SetValue(level);
-        Find("slider_ch_delay_%d", ch).SetValue(static_cast<int>(std::lround(c.delay * 1000)));
+        Find("slider_ch_delay_%d", ch).SetValue(kDelay.Positions(c.delay));
         Find("edit_ch_delay_%d", ch).SetText(Q(DelayText(Unit(), c.delay)));
         Find("ch_mute_%d", ch).Selected(c.mute != 0, false);
         if (UiControl phase = Find("ch_phase_%d", ch)) {

@@ -89,7 +89,9 @@ class EqualizerManager {
     void ShowConnectState(ConnectState state);
     // A firmware transfer runs (16 or 32): the connection changes nothing then.
     bool UpgradeRunning() const;
-    // Tells a running worker to stop and waits for it.
+    // Tells a running worker to stop (it ends after the request in flight) and, in
+    // StopWorker, waits for it.
+    void RequestWorkerStop();
     void StopWorker();
     bool WorkerRunning() const { return mWorkerRunning.load(); }
 

@@ -850,11 +850,13 @@ void CMainWnd::OnCloseWindow() {
     mCloseDone = true;
     Handled("Close");
     LogPrintA("main window closing\n");
-    // The worker goes before the link it uses; then the device is told that the PC leaves.
-    mManager.StopWorker();
+    // The device is told that the PC leaves and the link closes, which also ends a request
+    // the worker waits on; the worker is joined before anything it uses goes.
+    mManager.RequestWorkerStop();
     if (mManager.Device().IsConnected()) {
         mManager.DisconnectDevice();
     }
+    mManager.StopWorker();
     CloseOpenPrompts();
     StopDeviceWatch();
     tonvia::ui::PostQuitMessage();

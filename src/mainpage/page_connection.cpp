@@ -73,12 +73,16 @@ void EqualizerManager::StartWorker(std::function<void()> body) {
     });
 }
 
-void EqualizerManager::StopWorker() {
+void EqualizerManager::RequestWorkerStop() {
     {
         std::lock_guard lock(mPauseMutex);
         mStopWorker = true;
     }
     mPauseWake.notify_all();
+}
+
+void EqualizerManager::StopWorker() {
+    RequestWorkerStop();
     if (mWorker.joinable()) {
         mWorker.join();
     }
@@ -124,11 +128,16 @@ void EqualizerManager::ConnectDevice(bool showError) {
 void EqualizerManager::ReadMcuValueThread(tonvia::tuning::StateReadPlan plan) {
     using tonvia::tuning::DeviceKind;
     LogPrintA("Read mcu value thread start!\n");
-    if (tonvia::tuning::PC_UI_Status_Init(mSession, plan, &mStopWorker) == -1) {
+    const int status = tonvia::tuning::PC_UI_Status_Init(mSession, plan, &mStopWorker);
+    if (mStopWorker.load()) {
+        // Whoever stopped the read owns the connection now: a late message from here
+        // could only disturb the next one.
         PostToWindow(WM_CLOSE_LOADING);
-        if (!mStopWorker.load()) {
-            PostToWindow(WM_CONNECT_FAIL);
-        }
+        return;
+    }
+    if (status == -1) {
+        PostToWindow(WM_CLOSE_LOADING);
+        PostToWindow(WM_CONNECT_FAIL);
         PostToWindow(WM_SET_DISCONNECTED);
         return;
     }
@@ -222,8 +231,10 @@ void EqualizerManager::DevicePlugOut(const std::string& path) {
     if (!Device().IsConnected() || (!mDevicePath.empty() && path != mDevicePath)) {
         return;
     }
-    StopWorker();
+    // Closing the link first ends a request the worker waits on; then it is joined.
+    RequestWorkerStop();
     DisconnectDevice();
+    StopWorker();
     if (!mForcedUpdate && !mMenuUpdate) {
         LogPrintA("DisconnectMsgThread start!\n");
         PostToWindow(WM_SHOW_PLUGOUT);

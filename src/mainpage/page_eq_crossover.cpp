@@ -44,6 +44,7 @@ void EqualizerManager::SetCurChannelChange(int ch) {
     LogPrintA("on SetCurChannelChange channel index %d\n", ch);
     SceneConfig& live = Model().live;
     mCurrentChannel = ch;
+    live.currOutChannel = ch;  // kept with the record, as profiles store it
     const std::optional<int> pair = live.PairChannel(ch);
     for (int i = 0; i < kOutChannelCount; ++i) {
         Find("ch_enable_%d", i).Selected(i == ch || (pair && *pair == i), false);
@@ -56,7 +57,7 @@ void EqualizerManager::SetCurChannelChange(int ch) {
     }
     const OutChannel& c = live.channels[At(ch)];
     Find(QStringLiteral("label_channel_name")).SetText(QStringLiteral("CH%1").arg(ch + 1));
-    const int level = static_cast<int>(std::lround(c.gain * 10));
+    const int level = kChannelLevel.Positions(c.gain);
     Find(QStringLiteral("slider_ch_volume")).SetValue(level);
     Find(QStringLiteral("edit_ch_volume")).SetText(Q(ChannelVolumeText(level)));
     Find(QStringLiteral("ch_mute")).Selected(c.mute != 0, false);
@@ -120,7 +121,7 @@ void EqualizerManager::RefreshBandControls(int ch, int band) {
         gain.SetText(Q(texts.gain));
         gain.SetEnabled(inUse);
         UiControl slider = Find("eq_slider_%d", b);
-        slider.SetValue(counts ? static_cast<int>(std::lround(values.gain * 10)) : 0);
+        slider.SetValue(counts ? kEqGain.Positions(values.gain) : 0);
         slider.SetEnabled(inUse);
         UiControl enable = Find("pt_enable_%d", b);
         enable.Selected(BandShown(c, b), false);

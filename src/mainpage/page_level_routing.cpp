@@ -22,7 +22,7 @@ void EqualizerManager::UpdateAllVolumeEdit() {
     for (int ch = 0; ch < kOutChannelCount; ++ch) {
         const float gain = live.channels[static_cast<std::size_t>(ch)].gain;
         LogPrintA("on ch volume edit change to %d dB\n", static_cast<int>(gain));
-        const int level = static_cast<int>(std::lround(gain * 10));
+        const int level = kChannelLevel.Positions(gain);
         Find("edit_ch_volume_%d", ch).SetText(Q(ChannelVolumeText(level)));
         if (ch == mCurrentChannel) {
             Find(QStringLiteral("edit_ch_volume")).SetText(Q(ChannelVolumeText(level)));

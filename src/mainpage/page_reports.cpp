@@ -24,10 +24,6 @@ bool IsChannel(int ch) {
     return ch >= 0 && ch < kOutChannelCount;
 }
 
-int LevelPosition(float gainDb) {
-    return static_cast<int>(std::lround(gainDb * 10));
-}
-
 }  // namespace
 
 void EqualizerManager::ShowReport(const ReportChange& change) {
@@ -78,13 +74,12 @@ void EqualizerManager::ShowReportedValue(const ReportChange& change) {
         case ModelField::Delay:
             if (channel != nullptr) {
                 Find("edit_ch_delay_%d", ch).SetText(Q(DelayText(Unit(), channel->delay)));
-                Find("slider_ch_delay_%d", ch)
-                    .SetValue(static_cast<int>(std::lround(channel->delay * 1000)));
+                Find("slider_ch_delay_%d", ch).SetValue(kDelay.Positions(channel->delay));
             }
             break;
         case ModelField::Trim:
             if (channel != nullptr) {
-                const int level = LevelPosition(channel->gain);
+                const int level = kChannelLevel.Positions(channel->gain);
                 Find("slider_ch_volume_%d", ch).SetValue(level);
                 Find("edit_ch_volume_%d", ch).SetText(Q(ChannelVolumeText(level)));
                 if (current) {
