@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "model/dimensions.h"
@@ -32,6 +33,9 @@ struct PageControls {
 struct PageState {
     // GEQ mode: only the gains of the bands are edited; PEQ mode edits frequency and Q too.
     bool geqMode = true;
+    // When a curve drag (band, high-pass or low-pass) last sent to the device, in ms of a
+    // steady clock; none before the first, so the first drag always sends.
+    std::optional<std::int64_t> dragSendMs;
 
     bool operator==(const PageState&) const = default;
 };

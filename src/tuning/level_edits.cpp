@@ -1,0 +1,2 @@
+// The rules half of the levels, routing, channel switches and amplifier switches.
+#include "tuning/edits.h"

@@ -1,0 +1,4 @@
+// The level, routing and channel edits against the virtual amplifier.
+#include <gtest/gtest.h>
+
+#include "tuning/edits.h"
