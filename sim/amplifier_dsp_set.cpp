@@ -110,8 +110,13 @@ bool Amplifier::ApplyDspSet(const Request& request) {
     switch (code) {
         case 0x01:
             return byte(s.source);
-        case 0x02:
-            return signedByte(s.mainVolume);
+        case 0x02: {  // the attenuation below the top of the range: +6 dB travels as 0
+            const int attenuation = in.S8();
+            if (in.Ok()) {
+                s.mainVolume = static_cast<std::int8_t>(std::clamp(6 - attenuation, -128, 127));
+            }
+            return in.Ok();
+        }
         case 0x03:
             return signedByte(s.subVolume);
         case 0x04:

@@ -203,8 +203,9 @@ EditResult StepAcc(Session& session, bool up, int sliderMin, int sliderMax) {
 }
 
 EditResult SetInputSource(Session& session, int source, bool connected) {
-    // Sources without input channels are not offered by this amplifier.
-    if (SourceInputCount(source) == 0) {
+    // A source the page does not offer may still be the one the device reports, so every
+    // source of the table is taken.
+    if (source < 0 || source >= kInputSourceCount) {
         return Refused();
     }
     LogPrintA("on %s index %d\n", "EqualizerManager::SetInputSource", source);

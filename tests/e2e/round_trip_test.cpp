@@ -196,7 +196,8 @@ TEST_F(RoundTripTest, ChangesAreAcknowledgedAndHeld) {
     const Change changes[] = {
         {"Source_Switch_Ctrl", [](CHidDevice& d) { return d.Source_Switch_Ctrl(0x53, true); },
          [](const DeviceState& s) { EXPECT_EQ(s.source, 0x53); }},
-        {"Main_Volume_Ctrl", [](CHidDevice& d) { return d.Main_Volume_Ctrl(-12.4f, true); },
+        // The volume travels as the attenuation below +6 dB.
+        {"Main_Volume_Ctrl", [](CHidDevice& d) { return d.Main_Volume_Ctrl(18.4f, true); },
          [](const DeviceState& s) { EXPECT_EQ(s.mainVolume, -12); }},
         {"Subwoofer_Volume_Ctrl", [](CHidDevice& d) { return d.Subwoofer_Volume_Ctrl(-4, true); },
          [](const DeviceState& s) { EXPECT_EQ(s.subVolume, -4); }},

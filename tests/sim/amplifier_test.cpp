@@ -258,7 +258,7 @@ TEST_F(AmplifierTest, KaraokeValues) {
 
 TEST_F(AmplifierTest, ScenesBehaveLikeFlash) {
     EXPECT_EQ(Flash(0x0F, OP_GET), "02 0f dd 00 00");
-    Dsp(0x02, OP_SET, "f6");              // not part of a scene
+    Dsp(0x02, OP_SET, "10");              // -10 dB, not part of a scene
     Dsp(0x09, OP_SET, "00 00 02 02 01");  // working set: channel 2 muted
     EXPECT_EQ(Flash(0x0B, OP_SET, "03 04 4c 69 76 65"), "02 0b ee 0a 03");
     EXPECT_EQ(Flash(0x08, OP_SET, "03 00"), "02 08 ee 0a 03");
@@ -294,7 +294,7 @@ TEST_F(AmplifierTest, ScenesBehaveLikeFlash) {
 }
 
 TEST_F(AmplifierTest, FactoryDefaultResetsAndRestarts) {
-    Dsp(0x02, OP_SET, "f6");
+    Dsp(0x02, OP_SET, "10");
     amp.State().mainVersion = 3;
     const auto outcome = Send(amp, CMD_MCU, 0x90, OP_SET);
     EXPECT_EQ(OnlyReply(outcome), "03 90 ee 0a");

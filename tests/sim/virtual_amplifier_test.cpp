@@ -136,7 +136,7 @@ TEST_F(VirtualAmplifierTest, ReplyFaults) {
     EXPECT_EQ(Ask(*device, CMD_DSP, 0x02, OP_GET), "01 02 dd fb");
 
     amp.SetSilent(true);
-    device->Write(sim_test::Report(CMD_DSP, 0x02, OP_SET, "f6"));
+    device->Write(sim_test::Report(CMD_DSP, 0x02, OP_SET, "10"));  // 16 dB below +6
     EXPECT_EQ(device->ReadTimeout(in, 20), 0);
     EXPECT_EQ(amp.Snapshot().mainVolume, -10);  // taken, not answered
     amp.SetSilent(false);

@@ -30,13 +30,17 @@ class LevelEdits : public testing::Test {
 
     SceneConfig& Live() { return session.Model().live; }
 
-    // Waits until the queue has sent everything, then gives the DSP codes received, in order.
-    std::vector<std::uint8_t> Sent() {
+    void WaitIdle() {
         const auto end = std::chrono::steady_clock::now() + 5s;
         while (!session.Link().IsQueueIdle() && std::chrono::steady_clock::now() < end) {
             std::this_thread::sleep_for(2ms);
         }
         EXPECT_TRUE(session.Link().IsQueueIdle());
+    }
+
+    // Waits until the queue has sent everything, then gives the DSP codes received, in order.
+    std::vector<std::uint8_t> Sent() {
+        WaitIdle();
         std::vector<std::uint8_t> codes;
         for (const auto& request : amp.Requests()) {
             if (request.type == CMD_DSP) {
@@ -61,10 +65,16 @@ TEST_F(LevelEdits, MasterVolumeTravelsDownFromTheTopAndUnmutes) {
     for (const Case c : {Case{-5, -5, 11}, Case{6, 6, 0}, Case{-60, -60, 66}, Case{9.4, 6, 0}}) {
         Live().mainVolumeMute = 1;
         SetMainVolume(session, c.volume);
-        EXPECT_EQ(Sent(), (std::vector<std::uint8_t>{DSP_VOLUME, DSP_MUTE})) << c.volume;
+        WaitIdle();
+        const auto requests = amp.Requests();
+        amp.ClearRequests();
+        ASSERT_EQ(requests.size(), 2u) << c.volume;
+        EXPECT_EQ(requests[0].subcmd, DSP_VOLUME);
+        EXPECT_EQ(requests[0].data, std::vector<std::uint8_t>{static_cast<std::uint8_t>(c.wire)});
+        EXPECT_EQ(requests[1].subcmd, DSP_MUTE);
         EXPECT_EQ(Live().mainVolume, c.stored);
         EXPECT_EQ(Live().mainVolumeMute, 0);
-        EXPECT_EQ(amp.Snapshot().mainVolume, c.wire);
+        EXPECT_EQ(amp.Snapshot().mainVolume, c.stored);
         EXPECT_EQ(amp.Snapshot().mute, 0);
     }
     EXPECT_FALSE(StepMainVolume(session, true).Changed());  // already at +6
@@ -218,7 +228,7 @@ TEST_F(LevelEdits, OutOfRangeTargetsAreRefusedUntouched) {
         [&] { return SetChSolo(session, 6, true); },
         [&] { return SetInputIn(session, 2, 0, true); },  // source 0 has two inputs
         [&] { return SetInputSource(session, 9, true); },
-        [&] { return SetInputSource(session, 1, true); },  // offers no inputs
+        [&] { return SetInputSource(session, -1, true); },
         [&] { return SetRemOut(session, 3, true); },
     };
     const SceneConfig before = Live();
