@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "graph/equalizer.h"
 #include "mainpage/page_common.h"
 #include "model/positions.h"
 #include "ui/display_scale.h"
@@ -88,6 +89,9 @@ void EqualizerManager::BindPage(WindowImplBase& window, bool showDebug, int scal
         mode.Selected(false, false);
         mode.SetText(QStringLiteral("${geq_mode}"));
     }
+    if (auto* graph = Find(QStringLiteral("equalizer")).As<UIEqualizer>()) {
+        graph->SetDragAllDirection(false);  // a GEQ drag changes the gain only
+    }
 
     // Only the sources with input channels are offered, 16 units a row.
     if (auto* list = Find(QStringLiteral("btn_input_source")).As<QListWidget>()) {
@@ -166,7 +170,8 @@ void EqualizerManager::BindPage(WindowImplBase& window, bool showDebug, int scal
     if (UiControl source = Find(QStringLiteral("btn_input_source"))) {
         source.SelectItem(kSourceHighLevel, false);
     }
-    ShowInputSource(kSourceHighLevel);
-    SetCurChannelChange(0);
+    live.inputSource = kSourceHighLevel;
+    ShowInputSource();
+    ShowCurrentChannel(0);
     RebuildSpeakers();
 }

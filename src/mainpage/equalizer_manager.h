@@ -15,9 +15,11 @@
 #include "commands/apply_reports.h"
 #include "graph/math/channel_curve.h"
 #include "link/hid_device.h"
+#include "mainpage/page_routes.h"
 #include "model/model_set.h"
 #include "model/value_format.h"
 #include "tuning/connection.h"
+#include "tuning/edits.h"
 #include "tuning/session.h"
 #include "ui/control.h"
 
@@ -29,6 +31,9 @@ const char* PositionButtonText(int code);
 
 // Main-window message of the page: the plug-out notice, shown on the UI thread.
 inline constexpr unsigned WM_SHOW_PLUGOUT = WM_USER + 252;
+// Main-window message: a worker wrote the live record to the device; the page follows it
+// on the UI thread (RefreshMainPage).
+inline constexpr unsigned WM_REFRESH_MAIN_PAGE = WM_USER + 253;
 
 // What the connection needs of the window around the page; replaceable for tests.
 struct ConnectionHooks {
@@ -55,22 +60,38 @@ class EqualizerManager {
     ModelSet& Model() { return mSession.Model(); }
     SceneConfig& Live() { return mSession.Model().live; }
     CHidDevice& Device() { return mSession.Link(); }
-    int CurrentChannel() const { return mCurrentChannel; }
+    // The current channel, kept in the live record (profiles store it).
+    int CurrentChannel() const { return tonvia::tuning::CurrentChannel(mSession.Model().live); }
 
     // Looks the page up and gives it its first state: slider ranges, the offered sources,
     // the hidden speaker diagram, the debug button, the channel strips from the model and
     // channel 0 as the current channel. `showDebug` shows "btn_debug".
     void BindPage(WindowImplBase& window, bool showDebug, int scalePercent);
 
-    // Makes `ch` the current channel on the page: selector, pair, frames, level of the
-    // current-channel controls, speaker marks.
+    // Shows `ch` as the current channel on the page: selector, pair, frames, level of the
+    // current-channel controls, speaker marks, crossover, bands and graph. Sends nothing.
+    void ShowCurrentChannel(int ch);
+    // The user makes `ch` current: the model and the device (its mute again), then the page.
     void SetCurChannelChange(int ch);
     // Position buttons and the speaker diagram from `outputs` and the delays.
     void RebuildSpeakers();
     // The volume texts again (their "${off}" form follows the language).
     void UpdateAllVolumeEdit();
-    // Source list: the item images and the routing options of the selected source.
-    void ShowInputSource(int source);
+    // Source list: the item images and the routing options of `inputSource`.
+    void ShowInputSource();
+
+    // ---- Editing (page_edits.cpp, page_eq_edits.cpp) ----
+    // Carries out a page operation the route names: reads its control, calls the rules
+    // half and shows what changed. False for a route that is not an edit of the page.
+    bool Edit(const PageRoute& route);
+    // The source selected in "btn_input_source"; true when the master-volume poll must
+    // start (the source switch was sent to a connected device).
+    bool SetInputSource();
+    // Brings the whole page in line with the live record after a profile was written, and
+    // sends the channel switches again. On the UI thread (workers post it).
+    void RefreshMainPage();
+    // Rewrites the controls an edit names, and the graph for the curves it changed.
+    void ShowEdit(const tonvia::tuning::EditResult& result);
 
     // ---- Connection life cycle (page_connection.cpp) ----
     void SetConnectionHooks(ConnectionHooks hooks) { mHooks = std::move(hooks); }
@@ -129,7 +150,6 @@ class EqualizerManager {
     std::mutex mPauseMutex;
     std::condition_variable mPauseWake;
     tonvia::tuning::Session mSession;
-    int mCurrentChannel = 0;
 
     // ---- Equaliser, crossover and graph refreshes; the device reports' page half ----
   public:
@@ -147,8 +167,41 @@ class EqualizerManager {
     // current channel, its pair and its synchronise group only (a drag sends one per mouse
     // move); -1 marks no band and recomputes every channel, as the end of a state read needs.
     void UpdateEqualizer(int selectedBand);
+    // The same, recomputing the curves of `changed` only.
+    void UpdateEqualizer(int selectedBand, ChannelSet changed);
 
   private:
+    // Page halves of the edits; `ch` -1 is the current channel.
+    void SetMainVolumeSlider();
+    void SetMainVolumeEdit();
+    void SetAccSlider();
+    void SetAccEdit();
+    void ChannelVolumeSlider(int ch);
+    void ChannelVolumeCommit(int ch);
+    void ChannelDelaySlider(int ch);
+    void SetChDelayEdit(int ch);
+    void ApplySwitch(PageAction action);
+    void EqSlider(int band);
+    void SetChEqEdit(int band);
+    void EqualizerCallback(int band, int part, bool release);
+    void SetFilterFreq(bool highPass);
+    void SetFilterList(PageAction action);
+    // The edit takes the focus with its text selected, for the next keys; not after a
+    // commit because the focus left it (that would hold the focus in the edit).
+    void TakeFocus(UiControl edit) const;
+    bool mCommitOnLeave = false;
+    // The question boxes of the rules half, through the connection hooks' box.
+    tonvia::tuning::Confirm Ask() const;
+    int Channel(int ch) const { return ch < 0 ? CurrentChannel() : ch; }
+    // The translated off word the edits show.
+    static std::string OffText();
+    void ShowLevels(ChannelSet channels);
+    void ShowDelays(ChannelSet channels);
+    void ShowSwitches();
+    void ShowBypassButton();
+    // Odd slopes are hidden while a filter is Linkwitz-Riley.
+    void ShowSlopeItems();
+
     // The controls a live report names, then what it leaves to send or to refresh.
     void ShowReportedValue(const tonvia::commands::ReportChange& change);
     void RunReportFollowUps(const tonvia::commands::ReportChange& change);

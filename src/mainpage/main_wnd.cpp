@@ -414,6 +414,11 @@ void CMainWnd::Dispatch(const PageRoute& route, const PageOrigin& origin) {
             return;
         }
     }
+    // The page's edits: the manager reads the control, runs the rules and shows the result.
+    if (mManager.Edit(route)) {
+        Handled(PageActionName(route.action));
+        return;
+    }
     // A menu item has no number of its own: it logs the channel its menu was opened for.
     Pending(route.action, origin.menu != nullptr ? menuChannel : route.index);
 }
@@ -489,13 +494,10 @@ void CMainWnd::OnSpeakerDelayFocus(const PageRoute& route, const PageOrigin& ori
     origin.msg->pSender.SetFocusSelectAll();
 }
 
-void CMainWnd::OnSetInputSource(const PageRoute&, const PageOrigin& origin) {
+void CMainWnd::OnSetInputSource(const PageRoute&, const PageOrigin&) {
     Handled("SetInputSource");
-    mManager.ShowInputSource(origin.msg->pSender.GetCurSel());
-    // Only a connected page tells the device and reads its master volume back.
-    if (FindControl(QStringLiteral("btnConnect")).IsSelected()) {
-        mManager.Device().Source_Switch_Ctrl(kSourceDeviceCodeBase + mManager.Live().inputSource,
-                                             true);
+    // Only a connected page tells the device, and then reads its master volume back.
+    if (mManager.SetInputSource()) {
         getMainVolumeTimer = 10;
         SetTimer(GET_MAIN_VOLUME_TIMER, 1000);
     }
@@ -528,35 +530,43 @@ void CMainWnd::OnEqEditNext(const PageRoute& route, const PageOrigin& origin) {
 
 void CMainWnd::OnSetChEqEdit(const PageRoute& route, const PageOrigin& origin) {
     LogPrintA("on eq %s killfocus index %d\n", Utf8(origin.Name()).constData(), route.index);
-    Pending(route.action, route.index);
+    EditOrPending(route);
 }
 
 void CMainWnd::OnUpdateEqualizerBand(const PageRoute& route, const PageOrigin& origin) {
     LogPrintA("on eq %s setfocus index %d\n", Utf8(origin.Name()).constData(), route.index);
-    Pending(route.action, route.index);
+    EditOrPending(route);
 }
 
 void CMainWnd::OnEqualizerCallback(const PageRoute& route, const PageOrigin&) {
     LogPrintA("on DUI_MSGTYPE_EQUALIZERCHANGED index %d\n", route.index);
-    Pending(route.action, route.index);
+    EditOrPending(route);
 }
 
 void CMainWnd::OnEqSlider(const PageRoute& route, const PageOrigin& origin) {
     LogPrintA("on eq silder %s valuechanged index %d value %d\n", Utf8(origin.Name()).constData(),
               route.index, origin.msg->pSender.GetValue());
-    Pending(route.action, route.index);
+    EditOrPending(route);
 }
 
 void CMainWnd::OnChannelVolumeSlider(const PageRoute& route, const PageOrigin& origin) {
     LogPrintA("on volume silder %s valuechanged index %d\n", Utf8(origin.Name()).constData(),
               route.index);
-    Pending(route.action, route.index);
+    EditOrPending(route);
 }
 
 void CMainWnd::OnChannelDelaySlider(const PageRoute& route, const PageOrigin& origin) {
     LogPrintA("on delay silder %s valuechanged index %d\n", Utf8(origin.Name()).constData(),
               route.index);
-    Pending(route.action, route.index);
+    EditOrPending(route);
+}
+
+void CMainWnd::EditOrPending(const PageRoute& route) {
+    if (mManager.Edit(route)) {
+        Handled(PageActionName(route.action));
+    } else {
+        Pending(route.action, route.index);
+    }
 }
 
 void CMainWnd::OnChangeLanguage(const PageRoute&, const PageOrigin& origin) {
@@ -748,6 +758,10 @@ void CMainWnd::OnMessage(WindowMessage& message) {
         case WM_FORCE_UPDATE:
             Handled("ForceUpdate");
             mManager.ForceUpdate();
+            return;
+        case WM_REFRESH_MAIN_PAGE:
+            Handled("RefreshMainPage");
+            mManager.RefreshMainPage();
             return;
         case WM_SHOW_PLUGOUT:
             // A notice left open from before would stand under the new one.

@@ -139,6 +139,8 @@ class CMainWnd final : public WindowImplBase {
     void OnEqSlider(const PageRoute& route, const PageOrigin& origin);
     void OnChannelVolumeSlider(const PageRoute& route, const PageOrigin& origin);
     void OnChannelDelaySlider(const PageRoute& route, const PageOrigin& origin);
+    // Hands an edit to the page; what the page does not carry out yet is logged.
+    void EditOrPending(const PageRoute& route);
     void OnChangeLanguage(const PageRoute& route, const PageOrigin& origin);
     void OnSetChDelayLink(const PageRoute& route, const PageOrigin& origin);
     void OnFirmwareUpgrade(const PageRoute& route, const PageOrigin& origin);

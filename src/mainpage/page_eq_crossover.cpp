@@ -1,4 +1,6 @@
 // The page half of the current channel: its strip, crossover, bands and the graph.
+#include <QComboBox>
+#include <QListView>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -37,13 +39,11 @@ int MillisecondsSince(std::chrono::steady_clock::time_point start) {
 
 }  // namespace
 
-void EqualizerManager::SetCurChannelChange(int ch) {
+void EqualizerManager::ShowCurrentChannel(int ch) {
     if (ch < 0 || ch >= kOutChannelCount) {
         return;
     }
-    LogPrintA("on SetCurChannelChange channel index %d\n", ch);
     SceneConfig& live = Model().live;
-    mCurrentChannel = ch;
     live.currOutChannel = ch;  // kept with the record, as profiles store it
     const std::optional<int> pair = live.PairChannel(ch);
     for (int i = 0; i < kOutChannelCount; ++i) {
@@ -70,13 +70,35 @@ void EqualizerManager::SetCurChannelChange(int ch) {
 
     SetFreqDivider(ch);
     RefreshBandControls(ch);
+    ShowBypassButton();
+    UpdateEqualizer(-1);
+}
+
+void EqualizerManager::ShowBypassButton() {
+    const OutChannel& c = Model().live.channels[At(CurrentChannel())];
     bool anyShown = false;
     for (int b = 0; b < kEqBandCount && !anyShown; ++b) {
         anyShown = BandShown(c, b);
     }
     Find(QStringLiteral("btn_bypass"))
         .SetText(anyShown ? QStringLiteral("${bypass_eq}") : QStringLiteral("${restore_eq}"));
-    UpdateEqualizer(-1);
+}
+
+void EqualizerManager::ShowSlopeItems() {
+    const Crossover& x = Model().live.channels[At(CurrentChannel())].crossover;
+    const std::pair<const char*, const FilterSetting*> lists[] = {{"hp_slop", &x.hp},
+                                                                  {"lp_slop", &x.lp}};
+    for (const auto& [name, filter] : lists) {
+        auto* combo = Find(QLatin1String(name)).As<QComboBox>();
+        auto* view = combo != nullptr ? qobject_cast<QListView*>(combo->view()) : nullptr;
+        if (view == nullptr) {
+            continue;
+        }
+        const bool evenOnly = filter->type == kFilterLinkwitzRiley;
+        for (int item = 1; item < combo->count(); item += 2) {
+            view->setRowHidden(item, evenOnly);
+        }
+    }
 }
 
 void EqualizerManager::SetFreqDivider(int ch) {
@@ -96,6 +118,9 @@ void EqualizerManager::SetFreqDivider(int ch) {
     Find(QStringLiteral("hp_slop")).SelectItem(x.hp.slope, false);
     LogPrintA("on SetFreqDivider getLPSlope %d\n", x.lp.slope);
     Find(QStringLiteral("lp_slop")).SelectItem(x.lp.slope, false);
+    if (ch == CurrentChannel()) {
+        ShowSlopeItems();
+    }
 }
 
 void EqualizerManager::RefreshBandControls(int ch, int band) {
@@ -137,23 +162,29 @@ void EqualizerManager::UpdateChannelCurve(int ch) {
 }
 
 void EqualizerManager::UpdateEqualizer(int selectedBand) {
+    if (selectedBand < 0) {
+        UpdateEqualizer(selectedBand, ChannelSet::All());
+        return;
+    }
+    const SceneConfig& live = Model().live;
+    const int c = CurrentChannel();
+    ChannelSet changed = ChannelSet::Of(c);
+    if (const std::optional<int> pair = live.PairChannel(c)) {
+        changed.Add(*pair);
+    }
+    for (int member : tonvia::tuning::SynchronizeGroup(live, c)) {
+        changed.Add(member);
+    }
+    UpdateEqualizer(selectedBand, changed);
+}
+
+void EqualizerManager::UpdateEqualizer(int selectedBand, ChannelSet changed) {
     const auto start = std::chrono::steady_clock::now();
     const SceneConfig& live = Model().live;
-    const int c = mCurrentChannel;
-    if (selectedBand < 0) {
-        for (int ch = 0; ch < kOutChannelCount; ++ch) {
+    const int c = CurrentChannel();
+    for (int ch = 0; ch < kOutChannelCount; ++ch) {
+        if (changed.Has(ch)) {
             UpdateChannelCurve(ch);
-        }
-    } else {
-        UpdateChannelCurve(c);
-        if (const std::optional<int> pair = live.PairChannel(c)) {
-            UpdateChannelCurve(*pair);
-        }
-        const int group = live.linkSel[At(c)];
-        for (int ch = 0; ch < kOutChannelCount && group > 0; ++ch) {
-            if (ch != c && live.linkSel[At(ch)] == group) {
-                UpdateChannelCurve(ch);
-            }
         }
     }
     LogPrintA("UpdateEqualizer 0 cost time %d ms\n", MillisecondsSince(start));

@@ -24,19 +24,18 @@ void EqualizerManager::UpdateAllVolumeEdit() {
         LogPrintA("on ch volume edit change to %d dB\n", static_cast<int>(gain));
         const int level = kChannelLevel.Positions(gain);
         Find("edit_ch_volume_%d", ch).SetText(Q(ChannelVolumeText(level)));
-        if (ch == mCurrentChannel) {
+        if (ch == CurrentChannel()) {
             Find(QStringLiteral("edit_ch_volume")).SetText(Q(ChannelVolumeText(level)));
         }
     }
 }
 
-void EqualizerManager::ShowInputSource(int source) {
+void EqualizerManager::ShowInputSource() {
+    const SceneConfig& live = Model().live;
+    const int source = live.inputSource;
     if (source < 0 || source >= kInputSourceCount) {
         return;
     }
-    LogPrintA("on %s index %d\n", "EqualizerManager::SetInputSource", source);
-    SceneConfig& live = Model().live;
-    live.inputSource = source;
     auto& skin = tonvia::ui::SkinResources::Instance();
     if (auto* list = Find(QStringLiteral("btn_input_source")).As<QListWidget>()) {
         const QIcon selected(skin.Image(QStringLiteral("img/source_select.png")));

@@ -37,7 +37,7 @@ void EqualizerManager::ShowReport(const ReportChange& change) {
 void EqualizerManager::ShowReportedValue(const ReportChange& change) {
     const SceneConfig& live = Model().live;
     const int ch = change.channel;
-    const bool current = ch == mCurrentChannel;
+    const bool current = ch == CurrentChannel();
     const OutChannel* channel = IsChannel(ch) ? &live.channels[At(ch)] : nullptr;
     auto showSwitch = [this](const tonvia::mainpage::SwitchButton& button, int on) {
         ShowSwitch(Find(QLatin1String(button.name)), button, on != 0);
@@ -50,7 +50,7 @@ void EqualizerManager::ShowReportedValue(const ReportChange& change) {
                 // click would, without moving the focus.
                 list.SelectItem(live.inputSource, true);
             } else if (change.previous != live.inputSource) {
-                ShowInputSource(live.inputSource);
+                ShowInputSource();
             }
             break;
         }
@@ -93,7 +93,7 @@ void EqualizerManager::ShowReportedValue(const ReportChange& change) {
                 if (IsChannel(muted)) {
                     const bool on = live.channels[At(muted)].mute != 0;
                     Find("ch_mute_%d", muted).Selected(on, false);
-                    if (muted == mCurrentChannel) {
+                    if (muted == CurrentChannel()) {
                         Find(QStringLiteral("ch_mute")).Selected(on, false);
                     }
                 }
@@ -216,7 +216,7 @@ void EqualizerManager::RunReportFollowUps(const ReportChange& change) {
         device.CH_Link_Ctrl(scene, 0, std::span<const CHidDevice::ChannelPair>(), false);
     }
     if (change.Has(kSelectCurrentChannel)) {
-        SetCurChannelChange(mCurrentChannel);
+        ShowCurrentChannel(CurrentChannel());
     }
     if (change.Has(kRebuildSpeakers)) {
         RebuildSpeakers();

@@ -275,7 +275,7 @@ bool IsEqEdit(const QString& name) {
     return Starts(name, "eq_freq_") || Starts(name, "eq_q_") || Starts(name, "eq_gain_");
 }
 
-PageRoute RouteCommit(const QString& name, int n, bool onReturn) {
+PageRoute RouteCommitAction(const QString& name, int n, bool onReturn) {
     if (name == QLatin1String("edit_main_volume")) {
         return Make(PageAction::SetMainVolumeEdit);
     }
@@ -303,6 +303,12 @@ PageRoute RouteCommit(const QString& name, int n, bool onReturn) {
         return Make(PageAction::SetSpkDelayEdit, n);
     }
     return {};
+}
+
+PageRoute RouteCommit(const QString& name, int n, bool onReturn) {
+    PageRoute route = RouteCommitAction(name, n, onReturn);
+    route.commitOnLeave = !onReturn;
+    return route;
 }
 
 PageRoute RouteFocus(const QString& name, int n) {
@@ -386,9 +392,8 @@ PageRoute RouteNotify(const QString& type, const QString& name, const QString& u
         for (const auto& [part, number] : kParts) {
             const QString base = QStringLiteral("equalizer_") + QLatin1String(part);
             if (type == base || type == base + QLatin1String("_release")) {
-                if (n < 0) {
-                    return {};  // no band chosen in the graph
-                }
+                // A negative index is no band; the H and L handles need none, and the
+                // notification is logged either way.
                 PageRoute route = Make(PageAction::EqualizerCallback, n,
                                        type.endsWith(QLatin1String("_release")));
                 route.part = number;

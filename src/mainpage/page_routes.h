@@ -111,9 +111,10 @@ struct PageRoute {
     // Channel, band, pair, speaker code or input as the control stands for; -1 means the
     // current channel (controls without a number) or none.
     int index = -1;
-    int second = -1;  // the output channel of a routing option
-    bool up = false;  // steps: up; graph: the drag was released
-    int part = 0;     // graph: 0 band, 1 high-pass, 2 low-pass
+    int second = -1;             // the output channel of a routing option
+    bool up = false;             // steps: up; graph: the drag was released
+    int part = 0;                // graph: 0 band, 1 high-pass, 2 low-pass
+    bool commitOnLeave = false;  // commits: the focus left the edit ("killfocus")
 };
 
 // A control notification. `userData` is the control's user data; `graphIndex` the user

@@ -98,10 +98,10 @@ TEST_F(Reports, EachReportShowsWhatItNames) {
         manager.Model() = initial;
         live.inputSource = kSourceHighLevel;
         main.FindControl(QStringLiteral("btn_input_source")).SelectItem(kSourceHighLevel, false);
-        manager.ShowInputSource(kSourceHighLevel);
+        manager.ShowInputSource();
         manager.UpdateAllVolumeEdit();
         manager.RebuildSpeakers();
-        manager.SetCurChannelChange(0);
+        manager.ShowCurrentChannel(0);
     };
     auto sourceFour = [&] {
         EXPECT_EQ(live.inputSource, 4);
@@ -167,7 +167,7 @@ TEST_F(Reports, EachReportShowsWhatItNames) {
         {"EQ bypass 1 of the current channel",
          [&](CMainWnd& m) {
              live.channels[0].eqArray[0].gain = 3.0f;  // "${bypass_eq}" before the report
-             manager.SetCurChannelChange(0);
+             manager.ShowCurrentChannel(0);
              EXPECT_EQ(Text("btn_bypass"), Tr("${bypass_eq}"));
              PostValue(m, DSP_EQ_BYPASS, 0, 1);
          },
@@ -240,7 +240,7 @@ TEST_F(Reports, UpdateEqualizerHandsEveryCurveToTheGraph) {
     EqualizerManager& manager = main.Manager();
     auto* graph = main.FindControl(QStringLiteral("equalizer")).As<UIEqualizer>();
     ASSERT_NE(graph, nullptr);
-    manager.SetCurChannelChange(0);
+    manager.ShowCurrentChannel(0);
     for (const int ch : {0, 1, 2}) {
         OutChannel& c = manager.Live().channels[static_cast<std::size_t>(ch)];
         c.eqArray[10] = EqBand{6.0f, 2.0f, 1000, 1};

@@ -75,8 +75,8 @@ TEST(PageRoutes, NotificationsReachTheirOperation) {
         {"itemselect", "btn_channel_select", "", PageAction::None, -1},
         {"equalizer_eq", "equalizer", "5", PageAction::EqualizerCallback, 5, false},
         {"equalizer_lp_release", "equalizer", "0", PageAction::EqualizerCallback, 0, true},
-        // A graph without a chosen band sends nothing on.
-        {"equalizer_hp", "equalizer", "-1", PageAction::None, -1},
+        // The H and L handles need no band: a graph without a chosen one still routes.
+        {"equalizer_hp", "equalizer", "-1", PageAction::EqualizerCallback, -1},
         {"windowsize", "", "", PageAction::WindowSize, 0},
     };
     for (const RouteCase& c : cases) {

@@ -1,0 +1,191 @@
+// Editing on the main page end to end: a control used as the user would, through the
+// window's routing, the rules and the command queue, to the virtual amplifier's state.
+// The arithmetic of the rules is tested without a window in tests/tuning.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QTest>
+#include <QThread>
+#include <functional>
+
+#include "graph/equalizer.h"
+#include "main_fixture.h"
+
+namespace mainpage_testing {
+namespace {
+
+using tonvia::sim::DeviceState;
+
+class Edits : public MainWindowTest {
+  protected:
+    CMainWnd& OpenConnected() {
+        hooks.askBox = [this](WindowImplBase&, const QString& text) {
+            questions.push_back(text);
+            return true;
+        };
+        amp->Plug();
+        CMainWnd& main = Open();
+        main.GetWidget()->show();
+        QElapsedTimer clock;
+        clock.start();
+        while (!Connected() && clock.elapsed() < 5000) {
+            Pump();
+            QThread::msleep(2);
+        }
+        EXPECT_TRUE(Connected());
+        return main;
+    }
+    bool Connected() { return window->FindControl(QStringLiteral("btnConnect")).IsSelected(); }
+    // Runs the window until the command queue has written everything to the amplifier.
+    DeviceState Settled() {
+        QElapsedTimer clock;
+        clock.start();
+        while (!window->Manager().Device().IsQueueIdle() && clock.elapsed() < 3000) {
+            Pump();
+            QThread::msleep(1);
+        }
+        Pump();
+        return amp->Snapshot();
+    }
+    template <class T>
+    T* Widget(const QString& name) {
+        T* widget = window->FindControl(name).As<T>();
+        EXPECT_NE(widget, nullptr) << name.toStdString();
+        return widget;
+    }
+    void Slide(const char* name, int position) {
+        Widget<QAbstractSlider>(QLatin1String(name))->setSliderPosition(position);
+    }
+    void Click(const char* name) { Widget<QAbstractButton>(QLatin1String(name))->click(); }
+    void Type(const char* name, const char* text) {
+        auto* edit = Widget<QLineEdit>(QLatin1String(name));
+        edit->setText(QLatin1String(text));
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    void Key(const char* name, Qt::Key key) {
+        QTest::keyClick(Widget<QLineEdit>(QLatin1String(name)), key);
+    }
+    void Choose(const char* name, int index) {
+        Widget<QComboBox>(QLatin1String(name))->setCurrentIndex(index);
+    }
+    SceneConfig& Live() { return window->Manager().Live(); }
+
+    std::vector<QString> questions;
+};
+
+// Every control of the page reaches the amplifier. The cases run in order on one window,
+// each from the state the previous ones left.
+TEST_F(Edits, EveryControlOfThePageChangesTheAmplifier) {
+    OpenConnected();
+    const auto& s0 = [](const DeviceState& d) -> const tonvia::sim::SceneParams& {
+        return d.scenes[0];
+    };
+    int maskBefore = 0;
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        std::function<bool(const DeviceState&)> holds;
+    };
+    const Case cases[] = {
+        {"master volume slider", [&] { Slide("slider_main_volume", -20); },
+         [](const DeviceState& d) { return d.mainVolume == -20 && d.mute == 0; }},
+        {"master mute", [&] { Click("main_mute"); },
+         [](const DeviceState& d) { return d.mute == 1; }},
+        {"master volume typed, unmuting", [&] { Type("edit_main_volume", "3"); },
+         [](const DeviceState& d) { return d.mainVolume == 3 && d.mute == 0; }},
+        {"master volume step", [&] { Key("edit_main_volume", Qt::Key_Down); },
+         [](const DeviceState& d) { return d.mainVolume == 2; }},
+        {"ACC slider", [&] { Slide("slider_acc", 7); },
+         [](const DeviceState& d) { return d.acc == 7; }},
+        {"ACC step", [&] { Key("edit_acc", Qt::Key_Up); },
+         [](const DeviceState& d) { return d.acc == 8; }},
+        {"routing option",
+         [&] {
+             maskBefore = Live().inputs[static_cast<std::size_t>(Live().inputSource)][0];
+             Click("option_ch_in1_0");
+         },
+         [&](const DeviceState& d) {
+             return s0(d).mix[static_cast<std::size_t>(Live().inputSource)][0] ==
+                    (maskBefore ^ 0x2);
+         }},
+        {"level slider of channel 2", [&] { Slide("slider_ch_volume_2", -123); },
+         [&](const DeviceState& d) {
+             return s0(d).trimHundredths[2] == 1230 && Live().currOutChannel == 2;
+         }},
+        {"level typed on channel 1", [&] { Type("edit_ch_volume_1", "-7.5"); },
+         [&](const DeviceState& d) { return s0(d).trimHundredths[1] == 750; }},
+        {"level step on channel 3", [&] { Key("edit_ch_volume_3", Qt::Key_Down); },
+         [&](const DeviceState& d) {
+             return s0(d).trimHundredths[3] ==
+                    static_cast<int>(-Live().channels[3].gain * 100.0f + 0.5f);
+         }},
+        {"delay slider of channel 4", [&] { Slide("slider_ch_delay_4", 1000); },
+         [&](const DeviceState& d) { return s0(d).delayThousandths[4] == 1000; }},
+        {"delay typed on channel 5", [&] { Type("edit_ch_delay_5", "2.5"); },
+         [&](const DeviceState& d) { return s0(d).delayThousandths[5] == 2500; }},
+        {"delay step on channel 5", [&] { Key("edit_ch_delay_5", Qt::Key_Up); },
+         [&](const DeviceState& d) { return s0(d).delayThousandths[5] == 2521; }},
+        {"channel mute", [&] { Click("ch_mute_1"); },
+         [&](const DeviceState& d) { return s0(d).mute[1] == 1; }},
+        {"channel phase", [&] { Click("ch_phase_2"); },
+         [&](const DeviceState& d) { return s0(d).phase[2] == 1; }},
+        {"channel solo", [&] { Click("ch_solo_3"); },
+         [&](const DeviceState& d) {
+             return s0(d).solo[3] == 1 && s0(d).solo[0] == 0 && Live().currOutChannel == 3;
+         }},
+        {"amplifier switch", [&] { Click("btn_amp_onoff"); },
+         [](const DeviceState& d) { return d.ampMute == 1; }},
+        {"remote output 1", [&] { Click("btn_rem_out1_onoff"); },
+         [](const DeviceState& d) { return d.remOut1 == 0 && d.remOut2 == 1; }},
+        {"speaker impedance", [&] { Click("btn_2ohm_spk"); },
+         [](const DeviceState& d) { return d.speakerOhm == 0; }},
+        {"noise gate", [&] { Click("btn_noise_gate"); },
+         [](const DeviceState& d) { return d.noiseGate == 1; }},
+        {"current channel", [&] { Click("ch_enable_0"); },
+         [&](const DeviceState&) { return Live().currOutChannel == 0; }},
+        {"band slider", [&] { Slide("eq_slider_5", 35); },
+         [&](const DeviceState& d) {
+             return s0(d).eq[0][5].gainTenths == 180 + 35 && s0(d).peqBypass[0] == 0;
+         }},
+        {"band gain step", [&] { Key("eq_gain_5", Qt::Key_Up); },
+         [&](const DeviceState& d) { return s0(d).eq[0][5].gainTenths == 180 + 36; }},
+        {"band enable off sends 0 dB", [&] { Click("pt_enable_5"); },
+         [&](const DeviceState& d) {
+             return s0(d).eq[0][5].gainTenths == 180 && Live().channels[0].eqArray[5].gain > 3.5f;
+         }},
+        {"band enable on restores", [&] { Click("pt_enable_5"); },
+         [&](const DeviceState& d) { return s0(d).eq[0][5].gainTenths == 180 + 36; }},
+        {"high-pass typed", [&] { Type("hp_freq", "120"); },
+         [&](const DeviceState& d) { return s0(d).highPass[0].freq == 120; }},
+        {"high-pass slope", [&] { Choose("hp_slop", 3); },
+         [&](const DeviceState& d) { return s0(d).highPass[0].slope == 3; }},
+        {"Linkwitz-Riley takes an even slope", [&] { Choose("hp_type", 2); },
+         [&](const DeviceState& d) {
+             return s0(d).highPass[0].type == 2 && s0(d).highPass[0].slope == 4;
+         }},
+        {"low-pass step", [&] { Key("lp_freq", Qt::Key_Down); },
+         [&](const DeviceState& d) {
+             return s0(d).lowPass[0].freq == Live().channels[0].crossover.lp.fs;
+         }},
+        {"EQ bypass", [&] { Click("btn_bypass"); },
+         [&](const DeviceState& d) { return s0(d).peqBypass[0] == 1; }},
+        {"EQ reset", [&] { Click("btn_reset_eq"); },
+         [&](const DeviceState& d) { return s0(d).eq[0][5].gainTenths == 180; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.act();
+        EXPECT_TRUE(c.holds(Settled()));
+    }
+    EXPECT_EQ(questions.size(), 2u);  // bypass and reset asked first
+}
+
+}  // namespace
+}  // namespace mainpage_testing
