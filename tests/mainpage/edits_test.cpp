@@ -17,6 +17,8 @@
 
 #include "graph/equalizer.h"
 #include "main_fixture.h"
+#include "ui/menu.h"
+#include "ui/window_registry.h"
 
 namespace mainpage_testing {
 namespace {
@@ -66,7 +68,7 @@ class Edits : public MainWindowTest {
     void Click(const char* name) { Widget<QAbstractButton>(QLatin1String(name))->click(); }
     void Type(const char* name, const char* text) {
         auto* edit = Widget<QLineEdit>(QLatin1String(name));
-        edit->setText(QLatin1String(text));
+        edit->setText(QString::fromUtf8(text));
         QTest::keyClick(edit, Qt::Key_Return);
     }
     void Key(const char* name, Qt::Key key) {
@@ -185,6 +187,54 @@ TEST_F(Edits, EveryControlOfThePageChangesTheAmplifier) {
         EXPECT_TRUE(c.holds(Settled()));
     }
     EXPECT_EQ(questions.size(), 2u);  // bypass and reset asked first
+}
+
+// A profile written by a worker: the page follows the record on the UI thread and the
+// channel switches reach the device again.
+TEST_F(Edits, RefreshMainPageShowsTheRecordAndSendsTheSwitches) {
+    CMainWnd& main = OpenConnected();
+    SceneConfig& live = Live();
+    live.mainVolume = -30;
+    live.channels[1].gain = -20.5f;
+    live.channels[2].mute = 1;
+    live.channels[4].solo = 1;
+    live.channels[3].phase = 1;
+    live.channels[5].delay = 2.0f;
+    live.channels[0].crossover.hp.fs = 250;
+    live.currOutChannel = 0;
+    tonvia::ui::PostMessageTo(main.GetHWND(), WM_REFRESH_MAIN_PAGE);
+    const DeviceState d = Settled();
+    auto text = [&](const char* name) { return main.FindControl(QLatin1String(name)).GetText(); };
+    EXPECT_EQ(main.FindControl(QStringLiteral("slider_main_volume")).GetValue(), -30);
+    EXPECT_EQ(text("edit_ch_volume_1"), "-20.5dB");
+    EXPECT_TRUE(main.FindControl(QStringLiteral("ch_mute_2")).IsSelected());
+    EXPECT_TRUE(main.FindControl(QStringLiteral("ch_solo_4")).IsSelected());
+    EXPECT_EQ(text("edit_ch_delay_5"), "2.000 ms");
+    EXPECT_EQ(text("hp_freq"), "250Hz");
+    EXPECT_EQ(d.scenes[0].mute[2], 1);
+    EXPECT_EQ(d.scenes[0].solo[4], 1);
+    EXPECT_EQ(d.scenes[0].phase[3], 1);
+}
+
+// The off word is the current language's, both shown and typed.
+TEST_F(Edits, TheOffWordFollowsTheLanguage) {
+    CMainWnd& main = OpenConnected();
+    auto choose = [&](const char* item) {
+        auto record = std::make_unique<MenuCommandRecord>();
+        record->name = QLatin1String(item);
+        tonvia::ui::PostMessageTo(main.GetHWND(), WM_MENU_COMMAND, 0, 0, std::move(record));
+        Pump();
+    };
+    Type("edit_ch_volume_1", "-12.5");
+    Type("edit_ch_volume_2", "-60");
+    choose("option_item_language_ru");
+    EXPECT_EQ(main.FindControl(QStringLiteral("edit_ch_volume_2")).GetText(), Tr("${off}"));
+    EXPECT_EQ(main.FindControl(QStringLiteral("edit_ch_volume_1")).GetText(), "-12.5dB");
+    const QByteArray off = Tr("${off}").toUtf8();
+    Type("edit_main_volume", off.constData());
+    EXPECT_EQ(Settled().mainVolume, -60);
+    EXPECT_EQ(amp->Snapshot().scenes[0].trimHundredths[2], 6000);
+    choose("option_item_language_en");
 }
 
 }  // namespace
