@@ -78,6 +78,22 @@ class Edits : public MainWindowTest {
         Widget<QComboBox>(QLatin1String(name))->setCurrentIndex(index);
     }
     SceneConfig& Live() { return window->Manager().Live(); }
+    // Presses the graph's H handle, moves it `dx` to the right in steps and lets it go.
+    void DragHighPass(int dx) {
+        auto* graph = Widget<UIEqualizer>(QStringLiteral("equalizer"));
+        const QPoint from = graph->HpBox().ToRect().center();
+        auto mouse = [graph](QEvent::Type type, QPoint at) {
+            QMouseEvent event(type, QPointF(at), graph->mapToGlobal(QPointF(at)), Qt::LeftButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(graph, &event);
+        };
+        mouse(QEvent::MouseButtonPress, from);
+        for (int x = 10; x <= dx; x += 10) {
+            mouse(QEvent::MouseMove, from + QPoint(x, 0));
+        }
+        mouse(QEvent::MouseButtonRelease, from + QPoint(dx, 0));
+    }
 
     std::vector<QString> questions;
 };
@@ -176,6 +192,16 @@ TEST_F(Edits, EveryControlOfThePageChangesTheAmplifier) {
          [&](const DeviceState& d) {
              return s0(d).lowPass[0].freq == Live().channels[0].crossover.lp.fs;
          }},
+        {"high-pass handle dragged in the graph", [&] { DragHighPass(60); },
+         [&](const DeviceState& d) {
+             const int hz = Live().channels[0].crossover.hp.fs;
+             return hz > 200 && s0(d).highPass[0].freq == hz;
+         }},
+        {"PEQ mode", [&] { Click("btn_arg_eq"); },
+         [&](const DeviceState&) {
+             return !window->Manager().GeqMode() &&
+                    window->FindControl(QStringLiteral("eq_freq_0")).IsEnabled();
+         }},
         {"EQ bypass", [&] { Click("btn_bypass"); },
          [&](const DeviceState& d) { return s0(d).peqBypass[0] == 1; }},
         {"EQ reset", [&] { Click("btn_reset_eq"); },
@@ -186,7 +212,7 @@ TEST_F(Edits, EveryControlOfThePageChangesTheAmplifier) {
         c.act();
         EXPECT_TRUE(c.holds(Settled()));
     }
-    EXPECT_EQ(questions.size(), 2u);  // bypass and reset asked first
+    EXPECT_EQ(questions.size(), 3u);  // the mode, the bypass and the reset asked first
 }
 
 // A profile written by a worker: the page follows the record on the UI thread and the
