@@ -3,9 +3,10 @@
 namespace tonvia::tuning {
 
 bool EditResult::Changed() const {
-    return mainVolume || mainMute || acc || source || routing || switches || geqMode ||
+    return mainVolume || mainMute || acc || source || routing || switches || geqMode || bridges ||
+           linkLock || notice != nullptr ||
            !(levels | delays | mutes | phases | solos | shows | compressors | crossovers | bands |
-             bypass)
+             bypass | positions | groups)
                 .Empty() ||
            madeCurrent >= 0;
 }
@@ -20,6 +21,13 @@ void EditResult::Merge(const EditResult& other) {
     routing = routing || other.routing;
     switches = switches || other.switches;
     geqMode = geqMode || other.geqMode;
+    bridges = bridges || other.bridges;
+    linkLock = linkLock || other.linkLock;
+    if (other.notice != nullptr) {
+        notice = other.notice;
+    }
+    positions.Add(other.positions);
+    groups.Add(other.groups);
     levels.Add(other.levels);
     delays.Add(other.delays);
     mutes.Add(other.mutes);

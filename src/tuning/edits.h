@@ -48,9 +48,15 @@ struct EditResult {
     ChannelSet crossovers;   // either filter
     ChannelSet bands;        // any band value or enable flag
     ChannelSet bypass;       // the EQ bypass
-    int band = -1;           // the band of the current channel the edit was about
-    int madeCurrent = -1;    // the channel the edit made current, -1 none
-    bool geqMode = false;    // the PEQ/GEQ mode changed
+    ChannelSet positions;    // `outputs` (position buttons and the speaker diagram follow)
+    ChannelSet groups;       // `linkSel` or `delayLinkSel`
+    bool bridges = false;    // `bridgeOutputs`
+    bool linkLock = false;   // `linkMode`, `lockMode`, `linkOutputs`
+    // A notice the page shows in a box, by its language key; null for none.
+    const char* notice = nullptr;
+    int band = -1;         // the band of the current channel the edit was about
+    int madeCurrent = -1;  // the channel the edit made current, -1 none
+    bool geqMode = false;  // the PEQ/GEQ mode changed
 
     // Channels whose response curve changed.
     ChannelSet Curves() const { return crossovers | bands | bypass; }

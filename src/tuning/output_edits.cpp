@@ -1,0 +1,2 @@
+// The rules half of the output configuration.
+#include "tuning/output_edits.h"

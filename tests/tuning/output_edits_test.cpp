@@ -1,0 +1,4 @@
+// The output configuration edits against the virtual amplifier.
+#include <gtest/gtest.h>
+
+#include "tuning/output_edits.h"
