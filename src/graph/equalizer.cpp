@@ -6,15 +6,16 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPolygon>
 #include <QRegularExpression>
 #include <QSemaphore>
 #include <QThread>
 #include <QThreadPool>
+#include <QTransform>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <functional>
-#include <initializer_list>
-#include <limits>
 
 #include "graph/curve_path.h"
 #include "platform/log.h"
@@ -34,33 +35,46 @@ constexpr std::uint32_t kBypassTextColor = 0x77777777;
 constexpr std::uint32_t kSelectedColor = 0xFFFF0000;
 constexpr std::uint32_t kLabelColor = 0xFFFFFFFF;
 
-// Runs drawing steps on threads of the global pool and waits for them. Off the pool, Qt's
-// raster engine splits wide span fills across the pool's threads; for thin antialiased
-// curves the hand-offs cost more than they save (about half the paint time on two
-// cores), while on a pool thread it fills serially. The result is the same pixels. A step
-// that finds no free pool thread runs here.
-void RasterizeOnPool(std::initializer_list<std::function<void()>> steps) {
-    QThreadPool* pool = QThreadPool::globalInstance();
-    if (pool->contains(QThread::currentThread())) {
-        for (const auto& step : steps) {
-            step();
-        }
-        return;
+// Drawing work run on a thread of the global pool. Off the pool, Qt's raster engine
+// splits wide span fills across the pool's threads; for thin antialiased curves the
+// hand-offs cost more than they save (about half the paint time on two cores), while on a
+// pool thread it fills serially. The result is the same pixels. If no pool thread is
+// free, RunIfIdle() runs the work here. Until then this thread may prepare what the work
+// waits for, but must not paint: painting here may hand work to the pool thread the work
+// holds.
+class PoolTask {
+  public:
+    explicit PoolTask(const std::function<void()>& work) : mWork(work) {
+        QThreadPool* pool = QThreadPool::globalInstance();
+        mStarted = !pool->contains(QThread::currentThread()) && pool->tryStart([this] {
+            mWork();
+            mDone.release();
+        });
     }
-    QSemaphore done;
-    int started = 0;
-    for (const auto& step : steps) {
-        if (pool->tryStart([&step, &done] {
-                step();
-                done.release();
-            })) {
-            ++started;
-        } else {
-            step();
+    PoolTask(const PoolTask&) = delete;
+    PoolTask& operator=(const PoolTask&) = delete;
+    ~PoolTask() { Wait(); }
+
+    void RunIfIdle() {
+        if (!mStarted && !mRanHere) {
+            mRanHere = true;
+            mWork();
         }
     }
-    done.acquire(started);
-}
+    void Wait() {
+        RunIfIdle();
+        if (mStarted) {
+            mDone.acquire();
+            mStarted = false;
+        }
+    }
+
+  private:
+    const std::function<void()>& mWork;
+    QSemaphore mDone;
+    bool mStarted = false;
+    bool mRanHere = false;
+};
 
 bool InModelRange(int hz) {
     return hz >= FREQ_MIN && hz <= FREQ_MAX;
@@ -263,7 +277,7 @@ void UIEqualizer::LayoutHandles(const EqGeometry& g) {
 void UIEqualizer::SetAttribute(const QString& name, const QString& value) {
     const QString key = name.toLower();
     if (mStyle.Apply(key, value)) {
-        // handled
+        mLabels.clear();
     } else if (key == QLatin1String("bypassfont")) {
         bool ok = false;
         const int index = value.trimmed().toInt(&ok);
@@ -558,60 +572,119 @@ void UIEqualizer::Paint(QPainter& painter) {
     }
     painter.save();
     painter.setClipRect(area);
+    UpdateGridColumns(g);
 
     const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
     const QSize pixels = (QSizeF(area.size()) * ratio).toSize();
+    // An opaque layer is copied rather than blended when it is put on the screen.
+    const QImage::Format format =
+        mBackground.alpha() == 255 ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied;
     const QString bypassText = mCurveLogo.isEmpty() && mAllFlat
                                    ? tonvia::ui::Translate(QStringLiteral("${all_bypass}"))
                                    : QString();
-    if (mStaticDirty || mStaticLayer.size() != pixels || mStaticLayer.devicePixelRatio() != ratio ||
-        bypassText != mStaticBypassText) {
-        if (mStaticLayer.size() != pixels) {
-            mStaticLayer = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    if (mStaticDirty || mStaticLayer.size() != pixels || mStaticLayer.format() != format ||
+        mStaticLayer.devicePixelRatio() != ratio || bypassText != mStaticBypassText) {
+        if (mStaticLayer.size() != pixels || mStaticLayer.format() != format) {
+            mStaticLayer = QImage(pixels, format);
         }
         mStaticLayer.setDevicePixelRatio(ratio);
-        if (mBackground.alpha() != 255) {
+        if (format != QImage::Format_RGB32) {
             mStaticLayer.fill(Qt::transparent);
         }
-        PaintStillLayer(area, g, bypassText);
+        PaintStillLayer(painter, area, g, bypassText);
         mStaticBypassText = bypassText;
         mStaticDirty = false;
-    }
-    painter.drawImage(area.topLeft(), mStaticLayer);
-
-    if (mCurrentChannel >= 0 && mCurrentChannel < mCurveCount) {
-        PaintCurve(painter, g, mCurves[static_cast<std::size_t>(mCurrentChannel)], false,
-                   QColor::fromRgba(kCurrentCurveColor), g.Scale() * 2.0 / 100);
+    } else {
+        CurrentCurveShape(g);
+        painter.drawImage(area.topLeft(), mStaticLayer);
+        PaintCurrentCurve(painter, area);
     }
     PaintTexts(painter, g);
     painter.restore();
 }
 
+void UIEqualizer::PaintGrid(QPainter& painter, const EqGeometry& g, int fromX, int toX) {
+    const QRect area(g.Left(), g.Top(), g.Width(), g.Height());
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillRect(QRect(fromX, area.top(), toX - fromX, area.height()) & area, mBackground);
+
+    const int lineWidth = g.Scale() / 100;
+    QPen pen(QColor::fromRgba(kGridColor), lineWidth);
+    const int w = std::max(lineWidth, 1);
+    if (!MovesByWholePixels(painter)) {
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(area.adjusted(0, 0, -1, -1));
+        painter.drawLine(g.Left(), g.ZeroY(), g.Left() + g.Width(), g.ZeroY());
+        for (int hz : kGridFrequencies) {
+            if (hz != 20000) {
+                const int x = g.XOfFreq(hz);
+                painter.drawLine(x, g.Top(), x, g.Bottom());
+            }
+        }
+        pen.setStyle(Qt::DotLine);
+        painter.setPen(pen);
+        for (int db : kGridLevels) {
+            const int y = g.YOfGain(db);
+            painter.drawLine(g.Left(), y, g.Right(), y);
+        }
+        return;
+    }
+    // On whole pixels the lines are filled as the rectangles and dots the pen covers (its
+    // square caps reach half the width past both ends): the pen draws them pixel by pixel,
+    // and its one-pixel dots would restart where a strip of the layer begins.
+    auto vertical = [&](int x, int top, int bottom) {
+        painter.fillRect(x - w / 2, top - w / 2, w, bottom - top + w, pen.color());
+    };
+    auto horizontal = [&](int y, int left, int right) {
+        painter.fillRect(left - w / 2, y - w / 2, right - left + w, w, pen.color());
+    };
+    if (w == 1) {
+        // The frame's rectangle is one pixel smaller, and outlined on its far edges too.
+        vertical(area.left(), area.top(), area.bottom());
+        vertical(area.right(), area.top(), area.bottom());
+        horizontal(area.top(), area.left(), area.right());
+        horizontal(area.bottom(), area.left(), area.right());
+    } else {
+        painter.setPen(pen);  // wider pens bevel the corners
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(area.adjusted(0, 0, -1, -1));
+    }
+    horizontal(g.ZeroY(), g.Left(), g.Left() + g.Width());
+    for (int hz : kGridFrequencies) {
+        if (hz != 20000) {
+            vertical(g.XOfFreq(hz), g.Top(), g.Bottom());
+        }
+    }
+    if (w == 1) {
+        // A one-pixel dot and a two-pixel gap, from the left end through the right one.
+        const int first = std::max(0, (fromX - g.Left() + 2) / 3);
+        const int last = (std::min(toX - 1, g.Right()) - g.Left()) / 3;
+        if (last >= first) {
+            QPolygon dots(last - first + 1);
+            painter.setPen(QPen(pen.color(), 0));
+            for (int db : kGridLevels) {
+                const int y = g.YOfGain(db);
+                for (int k = 0; k < dots.size(); ++k) {
+                    dots[k] = QPoint(g.Left() + 3 * (first + k), y);
+                }
+                painter.drawPoints(dots);
+            }
+        }
+    } else {
+        pen.setStyle(Qt::DotLine);
+        painter.setPen(pen);
+        for (int db : kGridLevels) {
+            const int y = g.YOfGain(db);
+            painter.drawLine(g.Left(), y, g.Right(), y);
+        }
+    }
+}
+
 void UIEqualizer::PaintBackdrop(QPainter& painter, const EqGeometry& g, const QString& bypassText,
                                 const QFont& bypassFont) {
     const QRect area(g.Left(), g.Top(), g.Width(), g.Height());
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.fillRect(area, mBackground);
-
-    const int lineWidth = g.Scale() / 100;
-    QPen grid(QColor::fromRgba(kGridColor), lineWidth);
-    painter.setPen(grid);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(area.adjusted(0, 0, -1, -1));
-    painter.drawLine(g.Left(), g.ZeroY(), g.Left() + g.Width(), g.ZeroY());
-    for (int hz : kGridFrequencies) {
-        if (hz != 20000) {
-            const int x = g.XOfFreq(hz);
-            painter.drawLine(x, g.Top(), x, g.Bottom());
-        }
-    }
-    grid.setStyle(Qt::DotLine);
-    painter.setPen(grid);
-    for (int db : kGridLevels) {
-        const int y = g.YOfGain(db);
-        painter.drawLine(g.Left(), y, g.Right(), y);
-    }
-
+    PaintGrid(painter, g, g.Left(), g.Right());
     if (!mCurveLogo.isEmpty()) {
         const ImageDescription logo = ParseImageDescription(mCurveLogo);
         const QPixmap pixmap = tonvia::ui::SkinResources::Instance().Image(logo.file);
@@ -633,115 +706,220 @@ void UIEqualizer::PaintBackdrop(QPainter& painter, const EqGeometry& g, const QS
     }
 }
 
-void UIEqualizer::PaintStillLayer(const QRect& area, const EqGeometry& g,
+void UIEqualizer::PaintStillLayer(QPainter& target, const QRect& area, const EqGeometry& g,
                                   const QString& bypassText) {
-    // Background, grid and logo or text are drawn here: pixmaps and the widget's fonts
-    // belong to this thread, and a dotted line cut at a half's edge would restart its dots.
-    // The curves follow on the pool.
-    {
+    // A logo or the bypass text is drawn here, with the grid under it: pixmaps and the
+    // widget's fonts belong to this thread. Otherwise the grid is drawn with the curves.
+    const bool gridHere = !mCurveLogo.isEmpty() || !bypassText.isEmpty();
+    if (gridHere) {
         QPainter layer(&mStaticLayer);
         layer.translate(-area.topLeft());
         PaintBackdrop(layer, g, bypassText, SkinFontAt(mBypassFont, *this, g.Scale()));
     }
+
+    // A pool thread draws the layer in strips of whole pieces, each strip its own image
+    // over the same pixels, while this thread puts each finished strip on the target with
+    // its part of the current curve. A strip holds whole pieces, so the strips fill
+    // exactly the pieces one pass would. The other curves' outlines are built by
+    // whichever thread gets to one first; the strips wait for each in turn.
+    const bool cut = mStaticLayer.devicePixelRatio() == 1.0;
+    const bool strips = cut && mSplitPainting && mStaticLayer.width() >= 2 * kStripColumns;
+    const int stripCount = strips ? (mStaticLayer.width() + kStripColumns - 1) / kStripColumns : 1;
+    std::array<int, kMaxCurves> jobs{};  // the curves to draw, in order
+    std::size_t jobCount = 0;
+    for (int i = 0; i < mCurveCount; ++i) {
+        if (i != mCurrentChannel && mShow[static_cast<std::size_t>(i)]) {
+            jobs[jobCount++] = i;
+        }
+    }
+    std::array<QSemaphore, kMaxCurves> built;
+    std::atomic<std::size_t> nextJob{0};
     const double width = OtherCurveWidth(g);
-    auto paint = [&](QImage& target, int offset) {
-        QPainter painter(&target);
-        painter.translate(-area.left() - offset, -area.top());
-        const double lo =
-            offset == 0 ? -std::numeric_limits<double>::infinity() : area.left() + offset;
-        const double hi = offset + target.width() >= area.width()
-                              ? std::numeric_limits<double>::infinity()
-                              : area.left() + offset + target.width();
-        for (int i = 0; i < mCurveCount; ++i) {
-            if (i == mCurrentChannel || !mShow[static_cast<std::size_t>(i)]) {
-                continue;
+    auto buildOutlines = [&] {
+        for (std::size_t j = nextJob++; j < jobCount; j = nextJob++) {
+            const auto i = static_cast<std::size_t>(jobs[j]);
+            BuildCurveShape(g, mCurves[i], true, width, mShapes[i]);
+            if (cut) {
+                CutIntoColumns(mShapes[i].outline, area, kFillColumns, mShapes[i].pieces);
             }
-            PaintCurve(painter, g, mCurves[static_cast<std::size_t>(i)], true, CurveColor(i), width,
-                       lo, hi);
+            built[j].release(stripCount);
         }
     };
-    // Two halves of the layer, each its own image over the same pixels, drawn at once on
-    // two threads; each strokes only the part of a curve that can reach its half.
-    const int split = mStaticLayer.width() / 2;
-    if (!mSplitPainting || mStaticLayer.devicePixelRatio() != 1.0 || split < 64) {
-        RasterizeOnPool({[&] { paint(mStaticLayer, 0); }});
+    std::vector<QSemaphore> stripDone(static_cast<std::size_t>(stripCount));
+    uchar* bits = mStaticLayer.bits();
+    auto paintStrip = [&](int strip) {
+        const int x0 = strip * kStripColumns;
+        const int x1 = strips ? std::min(area.width(), x0 + kStripColumns) : area.width();
+        QImage part;
+        if (strips) {
+            part =
+                QImage(bits + static_cast<qsizetype>(x0) * (mStaticLayer.depth() / 8), x1 - x0,
+                       mStaticLayer.height(), mStaticLayer.bytesPerLine(), mStaticLayer.format());
+        }
+        QPainter painter(strips ? &part : &mStaticLayer);
+        painter.translate(-area.left() - x0, -area.top());
+        if (!gridHere) {
+            PaintGrid(painter, g, area.left() + x0, area.left() + x1);
+        }
+        for (std::size_t j = 0; j < jobCount; ++j) {
+            built[j].acquire();
+            PaintCurve(painter, mShapes[static_cast<std::size_t>(jobs[j])], CurveColor(jobs[j]),
+                       cut, x0 / kFillColumns, (x1 + kFillColumns - 1) / kFillColumns);
+        }
+        painter.end();
+        stripDone[static_cast<std::size_t>(strip)].release();
+    };
+    std::atomic<int> nextStrip{0};
+    const std::function<void()> work = [&] {
+        buildOutlines();
+        for (int strip = nextStrip++; strip < stripCount; strip = nextStrip++) {
+            paintStrip(strip);
+        }
+    };
+    PoolTask task(work);
+    buildOutlines();
+    CurrentCurveShape(g);
+    task.RunIfIdle();
+
+    if (!strips || !MovesByWholePixels(target)) {
+        task.Wait();
+        target.drawImage(area.topLeft(), mStaticLayer);
+        PaintCurrentCurve(target, area);
         return;
     }
-    uchar* bits = mStaticLayer.bits();
-    const qsizetype stride = mStaticLayer.bytesPerLine();
-    const int depth = mStaticLayer.depth() / 8;
-    QImage left(bits, split, mStaticLayer.height(), stride, mStaticLayer.format());
-    QImage right(bits + static_cast<qsizetype>(split) * depth, mStaticLayer.width() - split,
-                 mStaticLayer.height(), stride, mStaticLayer.format());
-    RasterizeOnPool({[&] { paint(left, 0); }, [&] { paint(right, split); }});
+    CutIntoColumns(mCurrentShape.outline, area, kFillColumns, mCurrentShape.pieces);
+    for (int strip = 0; strip < stripCount; ++strip) {
+        stripDone[static_cast<std::size_t>(strip)].acquire();
+        const int x0 = strip * kStripColumns;
+        const int x1 = std::min(area.width(), x0 + kStripColumns);
+        target.drawImage(QPoint(area.left() + x0, area.top()), mStaticLayer,
+                         QRect(x0, 0, x1 - x0, mStaticLayer.height()));
+        if (!IsHairline(target, mCurrentShape)) {
+            PaintCurve(target, mCurrentShape, QColor::fromRgba(kCurrentCurveColor), true,
+                       x0 / kFillColumns, (x1 + kFillColumns - 1) / kFillColumns);
+        }
+    }
+    task.Wait();
+    if (IsHairline(target, mCurrentShape)) {
+        PaintCurve(target, mCurrentShape, QColor::fromRgba(kCurrentCurveColor), false, 0, 0);
+    }
+}
+
+void UIEqualizer::UpdateGridColumns(const EqGeometry& g) {
+    if (mCurveCount == 0) {
+        return;
+    }
+    const FrequencyGrid& frequencies = mCurves[0].frequencies;
+    if (frequencies == mGridFrequencies && g.Left() == mGridLeft && g.Width() == mGridWidth) {
+        return;
+    }
+    mGridFrequencies = frequencies;
+    mGridLeft = g.Left();
+    mGridWidth = g.Width();
+    for (std::size_t k = 0; k < frequencies.size(); ++k) {
+        mGridColumns[k] = g.XOfFreqF(frequencies[k]);
+    }
 }
 
 double UIEqualizer::OtherCurveWidth(const EqGeometry& g) const {
     return mCurveColorCount > mCurrentChannel ? g.Scale() * 2.0 / 100 : g.Scale() * 3.0 / 100;
 }
 
-void UIEqualizer::PaintCurve(QPainter& painter, const EqGeometry& g, const ChannelCurve& curve,
-                             bool smooth, const QColor& color, double width, double xLo,
-                             double xHi) {
+void UIEqualizer::BuildCurveShape(const EqGeometry& g, const ChannelCurve& curve, bool smooth,
+                                  double width, CurveShape& shape) {
+    shape.line.clear();
+    shape.outline.clear();
+    shape.width = width;
     std::array<QPoint, CURVE_POINTS> pixels;
-    const int n = CollectCurvePixels(g, curve.frequencies, curve.levels, kCurveLoHz, kCurveHiHz,
-                                     smooth, pixels);
+    const bool onGrid =
+        curve.frequencies == mGridFrequencies && g.Left() == mGridLeft && g.Width() == mGridWidth;
+    const int n = CollectCurvePixels(
+        g, curve.frequencies, curve.levels, kCurveLoHz, kCurveHiHz, smooth, pixels,
+        onGrid ? std::span<const double>(mGridColumns) : std::span<const double>());
     if (n < 2) {
         return;
     }
-    // The chain is every point but the last, from high to low frequency, so x falls along
-    // it. Only the segments that can reach [xLo, xHi] are stroked: the chain is cut at
-    // segment boundaries (three points each, counted from its start, so every segment keeps
-    // its control points) a segment and a pen width beyond the range, where the cut ends
-    // cannot show.
-    const int chain = n - 1;
-    int first = 0;
-    int last = chain - 1;
-    if (std::isfinite(xHi) || std::isfinite(xLo)) {
-        const double margin = width + 2.0;
-        while (first < chain && pixels[static_cast<std::size_t>(first)].x() > xHi + margin) {
-            ++first;
-        }
-        while (last >= 0 && pixels[static_cast<std::size_t>(last)].x() < xLo - margin) {
-            --last;
-        }
-        first = std::max(0, (std::max(0, first - 1) / 3 - 1) * 3);
-        const int end = (std::min(chain - 1, last + 1) + 2) / 3 * 3 + 3;
-        last = end >= chain - 1 ? chain - 1 : end;
+    // The chain is every point but the last. Stroking its flattened form gives the same
+    // line as stroking the Bezier segments, far faster.
+    QPainterPath chain;
+    AddBezierChain(chain, std::span<const QPoint>(pixels.data(), static_cast<std::size_t>(n - 1)));
+    const QList<QPolygonF> flat = chain.toSubpathPolygons();
+    if (!flat.isEmpty()) {
+        shape.line = flat.front();
+        StrokeOutline(shape.line, width, shape.outline);
     }
-    if (last <= first) {
+}
+
+void UIEqualizer::CurrentCurveShape(const EqGeometry& g) {
+    if (mCurrentChannel >= 0 && mCurrentChannel < mCurveCount) {
+        BuildCurveShape(g, mCurves[static_cast<std::size_t>(mCurrentChannel)], false,
+                        g.Scale() * 2.0 / 100, mCurrentShape);
+    } else {
+        mCurrentShape = {};
+    }
+}
+
+bool UIEqualizer::IsHairline(const QPainter& painter, const CurveShape& shape) {
+    const QTransform t = painter.deviceTransform();
+    const double scale = std::sqrt(
+        std::max(t.m11() * t.m11() + t.m21() * t.m21(), t.m12() * t.m12() + t.m22() * t.m22()));
+    return shape.width * scale <= 1.0;
+}
+
+void UIEqualizer::PaintCurve(QPainter& painter, const CurveShape& shape, const QColor& color,
+                             bool pieces, int first, int last) {
+    if (shape.line.size() < 2) {
         return;
     }
-    QPainterPath path;
-    AddBezierChain(path, std::span<const QPoint>(pixels.data() + first,
-                                                 static_cast<std::size_t>(last - first + 1)));
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
-    // Stroking the flattened chain gives the same line; the stroker offsets Bézier
-    // segments far more slowly than straight ones.
-    const QList<QPolygonF> flat = path.toSubpathPolygons();
-    if (!flat.isEmpty()) {
-        painter.drawPolyline(flat.front());
+    if (IsHairline(painter, shape)) {
+        painter.setPen(QPen(color, shape.width, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPolyline(shape.line);
+        return;
     }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    if (pieces) {
+        FillPieces(painter, shape.pieces, first, last);
+    } else {
+        painter.drawPolygon(shape.outline.data(), static_cast<int>(shape.outline.size()),
+                            Qt::WindingFill);
+    }
+}
+
+void UIEqualizer::PaintCurrentCurve(QPainter& painter, const QRect& area) {
+    const bool pieces = MovesByWholePixels(painter);
+    if (pieces) {
+        CutIntoColumns(mCurrentShape.outline, area, kFillColumns, mCurrentShape.pieces);
+    }
+    PaintCurve(painter, mCurrentShape, QColor::fromRgba(kCurrentCurveColor), pieces, 0,
+               static_cast<int>(mCurrentShape.pieces.pieces.size()));
 }
 
 void UIEqualizer::PaintTexts(QPainter& painter, const EqGeometry& g) {
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setFont(SkinFontAt(mStyle.font, *this, g.Scale()));
+    const int dpi = painter.device() != nullptr ? painter.device()->logicalDpiX() : 0;
+    if (painter.font() != mLabelFont || dpi != mLabelDpi) {
+        mLabels.clear();
+        mLabelFont = painter.font();
+        mLabelDpi = dpi;
+    }
     const QColor selected = QColor::fromRgba(kSelectedColor);
     const QColor normal = QColor::fromRgba(kLabelColor);
     for (int i = 0; i < mBandCount; ++i) {
-        painter.setPen(i == mCurrentControlIndex ? selected : normal);
-        DrawStyledText(painter, mBoxes[static_cast<std::size_t>(i)].ToRect(),
-                       QString::number(i + 1), mStyle);
+        DrawLabel(painter, mBoxes[static_cast<std::size_t>(i)].ToRect(), QString::number(i + 1),
+                  i == mCurrentControlIndex ? selected : normal);
     }
     if (HasSelection()) {
+        // The values change on every step of a drag: not worth keeping.
         painter.setPen(selected);
         DrawStyledText(painter, mInfoBox.ToRect(), mInfoText, mStyle);
         if (FullMode()) {
             painter.setRenderHint(QPainter::Antialiasing, false);
             painter.setPen(QPen(selected, g.Scale() / 100));
+            painter.setBrush(Qt::NoBrush);
             for (const EqBox& box : mQBoxes) {
                 painter.drawRect(box.ToRect().adjusted(0, 0, -1, -1));
             }
@@ -749,11 +927,52 @@ void UIEqualizer::PaintTexts(QPainter& painter, const EqGeometry& g) {
         }
     }
     if (mHpFreq != -1) {
-        painter.setPen(mCapture == HP_CAPTURED ? selected : normal);
-        DrawStyledText(painter, mHpBox.ToRect(), QStringLiteral("H"), mStyle);
+        DrawLabel(painter, mHpBox.ToRect(), QStringLiteral("H"),
+                  mCapture == HP_CAPTURED ? selected : normal);
     }
     if (mLpFreq != -1) {
-        painter.setPen(mCapture == LP_CAPTURED ? selected : normal);
-        DrawStyledText(painter, mLpBox.ToRect(), QStringLiteral("L"), mStyle);
+        DrawLabel(painter, mLpBox.ToRect(), QStringLiteral("L"),
+                  mCapture == LP_CAPTURED ? selected : normal);
     }
+}
+
+void UIEqualizer::DrawLabel(QPainter& painter, const QRect& box, const QString& text,
+                            const QColor& color) {
+    // Glyphs land on the same pixels only if the picture moves by whole pixels.
+    if (!MovesByWholePixels(painter)) {
+        painter.setPen(color);
+        DrawStyledText(painter, box, text, mStyle);
+        return;
+    }
+    const LabelKey key{text, color.rgba(), box.size()};
+    auto it = mLabels.constFind(key);
+    if (it == mLabels.constEnd()) {
+        if (mLabels.size() >= kMaxLabels) {
+            mLabels.clear();  // a bound only: numbers, H and L in two colours are fewer
+        }
+        // The text drawn as it would be on the graph, onto nothing; room is left for ink
+        // outside the box and for glyphs reaching past their advances.
+        const QFontMetrics metrics = painter.fontMetrics();
+        const QRect local(QPoint(0, 0), box.size());
+        const int pad = metrics.height() / 4 + 2;
+        const QRect bounds = metrics.boundingRect(local, mStyle.DrawFlags(), text)
+                                 .united(local)
+                                 .adjusted(-pad, -pad, pad, pad);
+        Label label{QImage(bounds.size(), QImage::Format_ARGB32_Premultiplied), bounds.topLeft()};
+        label.image.fill(Qt::transparent);
+        if (painter.device() != nullptr) {
+            label.image.setDotsPerMeterX(qRound(painter.device()->logicalDpiX() / 0.0254));
+            label.image.setDotsPerMeterY(qRound(painter.device()->logicalDpiY() / 0.0254));
+        }
+        {
+            QPainter image(&label.image);
+            image.setRenderHints(painter.renderHints());
+            image.setFont(painter.font());
+            image.setPen(color);
+            image.translate(-bounds.topLeft());
+            DrawStyledText(image, local, text, mStyle);
+        }
+        it = mLabels.insert(key, label);
+    }
+    painter.drawImage(box.topLeft() + it->offset, it->image);
 }

@@ -11,13 +11,16 @@
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QImage>
+#include <QPolygonF>
 #include <QString>
 #include <QWidget>
 #include <array>
-#include <limits>
 #include <span>
+#include <vector>
 
+#include "graph/curve_path.h"
 #include "graph/eq_geometry.h"
 #include "graph/label_style.h"
 #include "graph/math/channel_curve.h"
@@ -106,8 +109,9 @@ class UIEqualizer : public QWidget, public tonvia::ui::ScaleAware {
 
     // Paints the whole graph (what paintEvent draws).
     void Paint(QPainter& painter);
-    // The other channels' curves are drawn in two halves on two threads (on by default);
-    // off draws them in one pass, for comparisons.
+    // The cached layer is drawn in strips on a pool thread while this thread puts the
+    // finished strips on the screen (on by default); off draws it in one pass, for
+    // comparisons.
     void SetSplitPainting(bool on) {
         mSplitPainting = on;
         mStaticDirty = true;
@@ -137,18 +141,42 @@ class UIEqualizer : public QWidget, public tonvia::ui::ScaleAware {
     void LayoutHandles(const EqGeometry& g);
     void SelectBand(int index);
     void Send(const char* type);
+    // Background and grid between the columns fromX and toX.
+    void PaintGrid(QPainter& painter, const EqGeometry& g, int fromX, int toX);
     // Background, grid and logo or bypass text.
     void PaintBackdrop(QPainter& painter, const EqGeometry& g, const QString& bypassText,
                        const QFont& bypassFont);
-    // The cached layer: the above and the other channels' curves.
-    void PaintStillLayer(const QRect& area, const EqGeometry& g, const QString& bypassText);
-    // Strokes the part of the curve that can show between xLo and xHi (infinite: all).
-    void PaintCurve(QPainter& painter, const EqGeometry& g, const ChannelCurve& curve, bool smooth,
-                    const QColor& color, double width,
-                    double xLo = -std::numeric_limits<double>::infinity(),
-                    double xHi = std::numeric_limits<double>::infinity());
+    // The cached layer: the above and the other channels' curves; puts it on `target` with
+    // the current channel's curve.
+    void PaintStillLayer(QPainter& target, const QRect& area, const EqGeometry& g,
+                         const QString& bypassText);
+    // The x of every frequency of the curves' grid, which all curves share (mGridColumns).
+    void UpdateGridColumns(const EqGeometry& g);
+    // A curve's line as drawn: the flattened chain through its pixels, the outline of that
+    // line `width` wide and the outline cut into pieces.
+    struct CurveShape {
+        QPolygonF line;
+        std::vector<QPointF> outline;
+        double width = 0;
+        ColumnPieces pieces;
+    };
+    void BuildCurveShape(const EqGeometry& g, const ChannelCurve& curve, bool smooth, double width,
+                         CurveShape& shape);
+    // The current channel's curve into mCurrentShape.
+    void CurrentCurveShape(const EqGeometry& g);
+    // Whether the painter would draw the curve's pen as a hairline, its own way, which
+    // looks unlike a filled outline; such curves are drawn with the pen.
+    static bool IsHairline(const QPainter& painter, const CurveShape& shape);
+    // Draws a curve: its outline's pieces first..last-1 (cut beforehand) when `pieces` is
+    // set, else the whole outline; or the line as a hairline.
+    void PaintCurve(QPainter& painter, const CurveShape& shape, const QColor& color, bool pieces,
+                    int first, int last);
+    // The current channel's curve, in pieces where the painter allows.
+    void PaintCurrentCurve(QPainter& painter, const QRect& area);
     double OtherCurveWidth(const EqGeometry& g) const;
     void PaintTexts(QPainter& painter, const EqGeometry& g);
+    // A handle's label in the style's font; see mLabels.
+    void DrawLabel(QPainter& painter, const QRect& box, const QString& text, const QColor& color);
 
     std::array<EqBand, kMaxBands> mBands{};
     int mBandCount = 0;
@@ -188,4 +216,37 @@ class UIEqualizer : public QWidget, public tonvia::ui::ScaleAware {
     QString mStaticBypassText;
     bool mStaticDirty = true;
     bool mSplitPainting = true;
+
+    // Curves are filled in pieces this many pixels wide (see FillInColumns), and the cached
+    // layer is drawn in strips of whole pieces.
+    static constexpr int kFillColumns = 32;
+    static constexpr int kStripColumns = 4 * kFillColumns;
+    // Kept between repaints so that drawing the curves allocates little.
+    CurveShape mCurrentShape;
+    std::array<CurveShape, kMaxCurves> mShapes;
+    FrequencyGrid mGridFrequencies{};
+    std::array<double, CURVE_POINTS> mGridColumns{};
+    int mGridLeft = 0;
+    int mGridWidth = -1;
+
+    // Every handle's label drawn once into an image of its own and blitted from then on:
+    // laying out and shaping some 35 short texts on every repaint costs more than a curve.
+    // The same pixels either way. Dropped when the font, the screen or the style changes.
+    struct LabelKey {
+        QString text;
+        QRgb color = 0;
+        QSize box;
+        bool operator==(const LabelKey&) const = default;
+        friend size_t qHash(const LabelKey& key, size_t seed = 0) {
+            return qHashMulti(seed, key.text, key.color, key.box.width(), key.box.height());
+        }
+    };
+    struct Label {
+        QImage image;
+        QPoint offset;  // of the image from the box's corner
+    };
+    static constexpr qsizetype kMaxLabels = 96;
+    QHash<LabelKey, Label> mLabels;
+    QFont mLabelFont;
+    int mLabelDpi = 0;
 };

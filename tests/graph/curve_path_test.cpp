@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <vector>
 
 #include "graph/math/filter_response.h"
@@ -10,6 +14,39 @@
 namespace {
 
 const EqGeometry kGraph(QRect(0, 0, 600, 300), 100, 12, -18);
+
+// The largest difference of one channel between two pictures of the same size, within
+// `within` (all of them if empty).
+int MaxDifference(const QImage& a, const QImage& b, QRect within = {}) {
+    if (within.isEmpty()) {
+        within = a.rect();
+    }
+    int worst = 0;
+    for (int y = within.top(); y <= within.bottom(); ++y) {
+        for (int x = within.left(); x <= within.right(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    }
+    return worst;
+}
+
+QImage Canvas() {
+    QImage image(300, 200, QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor::fromRgba(0xFF202328));
+    return image;
+}
+
+// Lines with turns both ways, a reversal, a straight run, repeated points and a drop far
+// below the picture, as curves have.
+const std::vector<std::vector<QPointF>> kLines{
+    {{10, 100}, {60, 40}, {110, 160}, {160, 60}, {210, 120}, {290, 110}},
+    {{20, 50}, {150, 50}, {150, 50}, {140, 58}, {280, 52}},
+    {{290, 30}, {200, 31}, {120, 33.5}, {60, 90}, {55, 3000}, {40, 6000}},
+    {{30, 150}, {31, 150}, {32, 151}, {33, 149}, {200, 150.5}, {201, 190}},
+};
 
 int CubicCount(const QPainterPath& path) {
     int n = 0;
@@ -97,6 +134,79 @@ TEST(CurvePaths, CardinalSplinePassesThroughEveryPoint) {
     const auto c1 = path.elementAt(4);  // first control point of segment 1
     EXPECT_DOUBLE_EQ(c1.x, 10 + (20 - 0) / 6.0);
     EXPECT_DOUBLE_EQ(c1.y, 20 + (0 - 0) / 6.0);
+}
+
+TEST(CurveFill, OutlineFilledLooksLikeThePen) {
+    const QColor color = QColor::fromRgba(0xB8F2A33A);
+    for (const double width : {1.5, 3.0, 4.5}) {
+        for (const auto& line : kLines) {
+            QImage pen = Canvas();
+            {
+                QPainter p(&pen);
+                p.setRenderHint(QPainter::Antialiasing);
+                p.setPen(QPen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
+                p.drawPolyline(line.data(), static_cast<int>(line.size()));
+            }
+            std::vector<QPointF> outline;
+            StrokeOutline(line, width, outline);
+            QImage filled = Canvas();
+            {
+                QPainter p(&filled);
+                p.setRenderHint(QPainter::Antialiasing);
+                p.setPen(Qt::NoPen);
+                p.setBrush(color);
+                p.drawPolygon(outline.data(), static_cast<int>(outline.size()), Qt::WindingFill);
+            }
+            EXPECT_LE(MaxDifference(pen, filled), 1) << width << " " << line.front().x();
+        }
+    }
+    std::vector<QPointF> outline{{1, 1}};
+    StrokeOutline(std::vector<QPointF>{{5, 5}, {5, 5}}, 3.0, outline);
+    EXPECT_TRUE(outline.empty());
+}
+
+// Pieces must neither overlap (a see-through colour would show a darker seam) nor leave
+// gaps, nor reach out of their columns (the rows just outside the area they may).
+TEST(CurveFill, ColumnPiecesLookLikeOneFill) {
+    const QColor color = QColor::fromRgba(0xB8F2A33A);
+    const QRect area(16, 10, 260, 170);
+    for (const auto& line : kLines) {
+        std::vector<QPointF> outline;
+        StrokeOutline(line, 3.0, outline);
+        auto fill = [&](bool pieces) {
+            QImage image = Canvas();
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(color);
+            if (pieces) {
+                ColumnPieces scratch;
+                FillInColumns(p, outline, area, 32, scratch);
+            } else {
+                p.setClipRect(area);
+                p.drawPolygon(outline.data(), static_cast<int>(outline.size()), Qt::WindingFill);
+            }
+            return image;
+        };
+        const QImage whole = fill(false);
+        const QImage pieces = fill(true);
+        EXPECT_LE(MaxDifference(whole, pieces, area), 6) << line.front().x();
+        for (int y = 0; y < pieces.height(); ++y) {
+            ASSERT_EQ(pieces.pixel(area.left() - 1, y), 0xFF202328u) << y;
+            ASSERT_EQ(pieces.pixel(area.right() + 1, y), 0xFF202328u) << y;
+        }
+    }
+}
+
+TEST(CurvePixels, GivenColumnsAreUsedPerFrequency) {
+    const std::vector<double> freqs{100, 1000, 10000};
+    const std::vector<double> levels{0, 6, -6};
+    const std::vector<double> columns{10.4, 20.6, 30.0};
+    std::array<QPoint, 3> out;
+    ASSERT_EQ(CollectCurvePixels(kGraph, freqs, levels, 10, 20100, false, out, columns), 3);
+    EXPECT_EQ(out[0], QPoint(30, 180));  // from the last point to the first
+    EXPECT_EQ(out[1], QPoint(21, 60));
+    EXPECT_EQ(out[2], QPoint(10, 120));
 }
 
 }  // namespace

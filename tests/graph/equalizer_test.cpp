@@ -14,6 +14,7 @@
 #include "graph/graph_controls.h"
 #include "graph_scene.h"
 #include "ui/control_factory.h"
+#include "ui/display_scale.h"
 #include "ui_fixture.h"
 
 namespace {
@@ -376,6 +377,92 @@ TEST_F(EqualizerPaintTest, CurvesDrawnInHalvesEqualOnePass) {
     for (const int width : {720, 1081}) {
         SCOPED_TRACE(width);
         EXPECT_TRUE(render(true, width) == render(false, width));
+    }
+}
+
+// The grid is filled as rectangles and dots where the painter allows; it must cover the
+// pixels the pen draws, at every line width.
+TEST_F(EqualizerPaintTest, GridCoversWhatThePenDraws) {
+    const int frequencies[] = {20,   30,   40,   50,   60,   70,   80,   90,   100,
+                               200,  300,  400,  500,  600,  700,  800,  900,  1000,
+                               2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000, 10000};
+    for (const int scale : {50, 100, 150, 200, 300}) {
+        SCOPED_TRACE(scale);
+        UIEqualizer graph(dialog->GetWidget());
+        graph.setGeometry(0, 0, tonvia::ui::ScaleUnits(720, scale) + 1,
+                          tonvia::ui::ScaleUnits(300, scale));
+        graph.OnDisplayScale(scale);
+        graph.SetAttribute(QStringLiteral("bkcolor"), QStringLiteral("#FF202328"));
+        const std::vector<EqBand> one{MakeBand(1000, 3.0f, 1.0f)};  // not flat: no bypass text
+        graph.SetBands(one, -1);
+        QImage drawn(graph.size(), QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::black);
+        {
+            QPainter painter(&drawn);
+            graph.Paint(painter);
+        }
+        const EqGeometry g = graph.Geometry();
+        QImage pen(graph.size(), QImage::Format_ARGB32_Premultiplied);
+        pen.fill(Qt::black);
+        {
+            QPainter painter(&pen);
+            const QRect area(g.Left(), g.Top(), g.Width(), g.Height());
+            painter.setClipRect(area);
+            painter.fillRect(area, QColor::fromRgba(0xFF202328));
+            QPen grid(QColor::fromRgba(UIEqualizer::kGridColor), g.Scale() / 100);
+            painter.setPen(grid);
+            painter.drawRect(area.adjusted(0, 0, -1, -1));
+            painter.drawLine(g.Left(), g.ZeroY(), g.Left() + g.Width(), g.ZeroY());
+            for (const int hz : frequencies) {
+                painter.drawLine(g.XOfFreq(hz), g.Top(), g.XOfFreq(hz), g.Bottom());
+            }
+            grid.setStyle(Qt::DotLine);
+            painter.setPen(grid);
+            for (const int db : {-15, -10, -5, 5, 10}) {
+                painter.drawLine(g.Left(), g.YOfGain(db), g.Right(), g.YOfGain(db));
+            }
+        }
+        const QRect label = graph.BandBox(0).ToRect().adjusted(-8, -8, 8, 8);
+        int differing = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                differing += !label.contains(x, y) && drawn.pixel(x, y) != pen.pixel(x, y) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(differing, 0);
+    }
+}
+
+// Labels are drawn once and reused; the selection, a drag and the H handle's state must
+// still show as a first paint shows them.
+TEST_F(EqualizerPaintTest, LabelsRepaintLikeAFirstPaint) {
+    eq->setCurEqHpLp(200, 2000);
+    Render();
+    std::vector<EqBand> now = bands;
+    int selected = -1;
+    const std::vector<std::pair<const char*, std::function<void()>>> changes{
+        {"a band is selected", [&] { selected = 1; }},
+        {"another band is selected", [&] { selected = 2; }},
+        {"the selected band is dragged", [&] { now[2].gain = 4.5f; }},
+        {"the selection is dropped", [&] { selected = -1; }},
+    };
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        change();
+        eq->SetBands(now, selected);
+        const QImage repainted = Render();
+
+        UIEqualizer fresh(dialog->GetWidget());
+        fresh.setGeometry(eq->geometry());
+        fresh.SetDragAllDirection(true);
+        fresh.setCurEqHpLp(200, 2000);
+        fresh.SetBands(now, selected);
+        QImage first(fresh.size(), QImage::Format_ARGB32_Premultiplied);
+        first.fill(Qt::black);
+        QPainter painter(&first);
+        fresh.Paint(painter);
+        painter.end();
+        EXPECT_TRUE(repainted == first);
     }
 }
 
