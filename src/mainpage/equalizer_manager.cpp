@@ -20,9 +20,6 @@ namespace {
 
 using tonvia::mainpage::Q;
 
-constexpr std::uint32_t kDelayLinkColours[] = {0xFF666666, 0xFF0088FF, 0xFF00AEAE, 0xFF0000E3,
-                                               0xFFFF0000, 0xFFFF8040, 0xFF8600FF};
-
 }  // namespace
 
 EqualizerManager::EqualizerManager(tonvia::platform::HidBackend& backend, WindowMessageSink& sink)
@@ -152,14 +149,7 @@ void EqualizerManager::BindPage(WindowImplBase& window, bool showDebug, int scal
         Find("ch_solo_%d", ch).Selected(c.solo != 0, false);
         Find("ch_synchronize_%d", ch)
             .Selected(live.linkSel[static_cast<std::size_t>(ch)] != 0, false);
-        if (UiControl link = Find("delay_link_%d", ch)) {
-            const int group = live.delayLinkSel[static_cast<std::size_t>(ch)];
-            const std::uint32_t colour = kDelayLinkColours[group >= 0 && group <= 6 ? group : 0];
-            link.SetTextColor(0xFFFFFFFF);
-            link.Widget()->setStyleSheet(
-                QStringLiteral("QRadioButton { background: #%1; border-color: #%1; }")
-                    .arg(colour & 0xFFFFFF, 6, 16, QLatin1Char('0')));
-        }
+        ShowDelayLinkColour(ch);
     }
     for (int pair = 0; pair < kChannelPairCount; ++pair) {
         const bool on = live.bridgeOutputs[static_cast<std::size_t>(pair)] != 0;

@@ -5,6 +5,7 @@
 // model; the editing operations join it step by step.
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <atomic>
 #include <condition_variable>
@@ -43,6 +44,10 @@ struct ConnectionHooks {
     std::function<bool(const QString& text)> askBox;
     // Closes the input mixer and firmware dialogs that must not outlive a connection.
     std::function<void()> closeDeviceDialogs;
+    // The two-choice box: 1 or 2 for the option chosen, 0 cancelled.
+    std::function<int(const QString& text, const QStringList& choices)> choiceBox;
+    // A box with three buttons (confirm, cancel, third): their close codes 1, 0 and 2.
+    std::function<int(const QString& text, const QStringList& buttons)> buttonBox;
 };
 
 // The connect button's three looks.
@@ -83,7 +88,8 @@ class EqualizerManager {
     // ---- Editing (page_edits.cpp, page_eq_edits.cpp) ----
     // Carries out a page operation the route names: reads its control, calls the rules
     // half and shows what changed. False for a route that is not an edit of the page.
-    bool Edit(const PageRoute& route);
+    // `item` is the menu item or control the route came from.
+    bool Edit(const PageRoute& route, const QString& item = {});
     // The source selected in "btn_input_source"; true when the master-volume poll must
     // start (the source switch was sent to a connected device).
     bool SetInputSource();
@@ -190,6 +196,20 @@ class EqualizerManager {
     // commit because the focus left it (that would hold the focus in the edit).
     void TakeFocus(UiControl edit) const;
     bool mCommitOnLeave = false;
+    // ---- Output configuration (page_output_edits.cpp) ----
+    void ChooseOutputPosition(int ch, const QString& item);
+    void SpeakerDelayStep(int code, bool up);
+    void SetSpkDelayEdit(int code);
+    void SetBridge(int pair, bool fromCheckBox);
+    void SetChSynchronize(int ch);
+    void SetOutpuLock();
+    void SetOutputLink();
+    void SetOutputReset();
+    // The busy window stays until the queue has written the edit, at most `checks` x 100 ms.
+    void WaitForQueueThenCloseBusy(int checks);
+    void ShowOutputs(const tonvia::tuning::EditResult& result);
+    void ShowDelayLinkColour(int ch);
+
     // The question boxes of the rules half, through the connection hooks' box.
     tonvia::tuning::Confirm Ask() const;
     int Channel(int ch) const { return ch < 0 ? CurrentChannel() : ch; }

@@ -190,6 +190,22 @@ void CMainWnd::OnInit() {
     hooks.showBox = [this](const QString& text) { ShowBox(text); };
     hooks.askBox = [this](const QString& text) { return AskBox(text); };
     hooks.closeDeviceDialogs = [] {};  // the mixer and the update dialogs come later
+    hooks.choiceBox = [this](const QString& text, const QStringList& choices) {
+        Handled("ChoiceBox");
+        if (mHooks.choiceBox) {
+            return mHooks.choiceBox(*this, text, choices);
+        }
+        return CMsgCheckBoxWnd::ShowCheckChoice(GetWidget(), QStringLiteral("${tips}"), text,
+                                                choices);
+    };
+    hooks.buttonBox = [this](const QString& text, const QStringList& buttons) {
+        Handled("ButtonBox");
+        if (mHooks.buttonBox) {
+            return mHooks.buttonBox(*this, text, buttons);
+        }
+        return CMsgWnd::ShowMessageEx(GetWidget(), QStringLiteral("${tips}"), text, buttons,
+                                      static_cast<int>(buttons.size()));
+    };
     mManager.SetConnectionHooks(std::move(hooks));
     Handled("ConnectDevice");
     mManager.ConnectDevice(false);
@@ -415,7 +431,12 @@ void CMainWnd::Dispatch(const PageRoute& route, const PageOrigin& origin) {
         }
     }
     // The page's edits: the manager reads the control, runs the rules and shows the result.
-    if (mManager.Edit(route)) {
+    // A menu item acts on the channel its menu was opened for.
+    PageRoute edit = route;
+    if (origin.menu != nullptr) {
+        edit.second = menuChannel;
+    }
+    if (mManager.Edit(edit, origin.Name())) {
         Handled(PageActionName(route.action));
         return;
     }
@@ -580,7 +601,9 @@ void CMainWnd::OnChangeLanguage(const PageRoute&, const PageOrigin& origin) {
 
 void CMainWnd::OnSetChDelayLink(const PageRoute& route, const PageOrigin& origin) {
     LogPrintA("%d: %s\n", menuChannel, Utf8(origin.Name()).constData());
-    Pending(route.action, route.index);
+    PageRoute edit = route;
+    edit.second = menuChannel;
+    EditOrPending(edit);
 }
 
 void CMainWnd::OnFirmwareUpgrade(const PageRoute& route, const PageOrigin&) {

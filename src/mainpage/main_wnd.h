@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <string>
@@ -44,6 +45,12 @@ struct MainWndHooks {
     std::function<void(WindowImplBase& owner, const QString& text)> messageBox;
     // A question box with confirm and cancel; true when confirmed.
     std::function<bool(WindowImplBase& owner, const QString& text)> askBox;
+    // The two-choice box (1 or 2 chosen, 0 cancelled) and the three-button box (close
+    // codes 1, 0, 2).
+    std::function<int(WindowImplBase& owner, const QString& text, const QStringList& choices)>
+        choiceBox;
+    std::function<int(WindowImplBase& owner, const QString& text, const QStringList& buttons)>
+        buttonBox;
     // Starts the program again (after a display change).
     std::function<void()> restart;
     // The DPI of the page; 0 takes the rule over the screens.

@@ -6,6 +6,7 @@
 #include "mainpage/equalizer_manager.h"
 #include "mainpage/page_common.h"
 #include "platform/log.h"
+#include "tuning/output_edits.h"
 #include "ui/skin_resources.h"
 
 using tonvia::mainpage::Q;
@@ -40,7 +41,7 @@ tuning::Confirm EqualizerManager::Ask() const {
     };
 }
 
-bool EqualizerManager::Edit(const PageRoute& route) {
+bool EqualizerManager::Edit(const PageRoute& route, const QString& item) {
     const int i = route.index;
     const bool up = route.up;
     tuning::Session& s = mSession;
@@ -195,6 +196,50 @@ bool EqualizerManager::Edit(const PageRoute& route) {
             return true;
         case PageAction::EqualizerCallback:
             EqualizerCallback(i, route.part, up);
+            return true;
+        case PageAction::SetOutputValue:
+            ChooseOutputPosition(route.second, item);
+            return true;
+        case PageAction::SetSpeakerFocus:
+            show(tuning::SetSpeakerFocus(s, i));
+            Find("speaker_%d", i).Selected(true, false);
+            return true;
+        case PageAction::SpeakerDelayStep:
+            SpeakerDelayStep(i, up);
+            return true;
+        case PageAction::SpeakerDelayStepCurrent: {
+            const int code = Live().outputs[At(CurrentChannel())];
+            if (code > 0) {
+                SpeakerDelayStep(code, up);
+            }
+            return true;
+        }
+        case PageAction::SetSpkDelayEdit:
+            SetSpkDelayEdit(i);
+            return true;
+        case PageAction::SetBridge:
+            SetBridge(i, route.second == 1);
+            return true;
+        case PageAction::SetChSynchronize:
+            SetChSynchronize(i);
+            return true;
+        case PageAction::ResetSynchronizeGroups:
+            show(tuning::ResetSynchronizeGroups(s));
+            return true;
+        case PageAction::SetChDelayLink:
+            show(tuning::ChooseDelayLink(s, route.second, i));
+            return true;
+        case PageAction::SetChSynchronizeGroup:
+            show(tuning::ChooseSynchronize(s, route.second, i));
+            return true;
+        case PageAction::SetOutpuLock:
+            SetOutpuLock();
+            return true;
+        case PageAction::SetOutputLink:
+            SetOutputLink();
+            return true;
+        case PageAction::SetOutputReset:
+            SetOutputReset();
             return true;
         case PageAction::UpdateEqualizerBand:
             UpdateEqualizer(i);
@@ -436,6 +481,7 @@ void EqualizerManager::ShowEdit(const tuning::EditResult& result) {
         }
         RefreshBandControls(current);
     }
+    ShowOutputs(result);
     if (result.madeCurrent >= 0) {
         return;  // the current channel's strip, bands and graph are shown already
     }

@@ -90,6 +90,7 @@ constexpr ActionName kActionNames[] = {
     {PageAction::WindowSize, "WindowSize"},
     {PageAction::SetOutputValue, "SetOutputValue"},
     {PageAction::SetChDelayLink, "SetChDelayLink"},
+    {PageAction::SetChSynchronizeGroup, "SetChSynchronizeGroup"},
     {PageAction::FirmwareUpgrade, "FirmwareUpgrade"},
     {PageAction::ResetMcuFactoryDefault, "ResetMcuFactoryDefault"},
     {PageAction::About, "About"},
@@ -169,7 +170,9 @@ PageRoute RouteClick(const QString& name, int n) {
         return Make(PageAction::SetCurChannelChange, n);
     }
     if (Starts(name, "ch_bridge_") || Starts(name, "bridge_checkbox_")) {
-        return Make(PageAction::SetBridge, n);
+        PageRoute route = Make(PageAction::SetBridge, n);
+        route.second = Starts(name, "bridge_checkbox_") ? 1 : 0;
+        return route;
     }
     if (Starts(name, "speaker_")) {
         return Make(PageAction::SetSpeakerFocus, n);
@@ -418,6 +421,13 @@ PageRoute RouteMenu(const QString& name, const QString& userData) {
             return {};  // a group number the page cannot show
         }
         return Make(PageAction::SetChDelayLink, group);
+    }
+    if (Starts(name, "link_group_")) {
+        const int group = Number(userData);
+        if (group < 0 || group > 6) {
+            return {};
+        }
+        return Make(PageAction::SetChSynchronizeGroup, group);
     }
     struct Exact {
         const char* name;

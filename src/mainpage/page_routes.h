@@ -89,6 +89,7 @@ enum class PageAction {
     // menu items
     SetOutputValue,
     SetChDelayLink,
+    SetChSynchronizeGroup,
     FirmwareUpgrade,
     ResetMcuFactoryDefault,
     About,
@@ -111,7 +112,9 @@ struct PageRoute {
     // Channel, band, pair, speaker code or input as the control stands for; -1 means the
     // current channel (controls without a number) or none.
     int index = -1;
-    int second = -1;             // the output channel of a routing option
+    // The output channel of a routing option; the channel a menu was opened for; 1 when a
+    // bridge click came from the pair's check box.
+    int second = -1;
     bool up = false;             // steps: up; graph: the drag was released
     int part = 0;                // graph: 0 band, 1 high-pass, 2 low-pass
     bool commitOnLeave = false;  // commits: the focus left the edit ("killfocus")

@@ -13,10 +13,12 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QThread>
+#include <algorithm>
 #include <functional>
 
 #include "graph/equalizer.h"
 #include "main_fixture.h"
+#include "model/positions.h"
 #include "ui/menu.h"
 #include "ui/window_registry.h"
 
@@ -213,6 +215,120 @@ TEST_F(Edits, EveryControlOfThePageChangesTheAmplifier) {
         EXPECT_TRUE(c.holds(Settled()));
     }
     EXPECT_EQ(questions.size(), 3u);  // the mode, the bypass and the reset asked first
+}
+
+// ---- The output configuration ----
+
+TEST_F(Edits, TheOutputMenuOffersWhatDoesNotConflictAndSetsThePosition) {
+    CMainWnd& main = OpenConnected();
+    auto choose = [&](const char* item) {
+        auto record = std::make_unique<MenuCommandRecord>();
+        record->name = QLatin1String(item);
+        tonvia::ui::PostMessageTo(main.GetHWND(), WM_MENU_COMMAND, 0, 0, std::move(record));
+        Pump();
+    };
+    Click("ch_output_btn_0");
+    choose("output_menu_front_left_mid_freq");
+    EXPECT_EQ(Settled().scenes[0].channelType[0], 2);
+    EXPECT_EQ(main.FindControl(QStringLiteral("ch_output_btn_0")).GetText(),
+              Tr("${front_left_midrange}"));
+
+    Click("ch_output_btn_1");
+    CMenuWnd* menu = main.OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    for (const auto& [tag, offered] : {std::pair{"output_menu_front_left_high_freq", true},
+                                       std::pair{"output_menu_front_left_low_freq", true},
+                                       std::pair{"output_menu_front_left_mid_freq", false},
+                                       std::pair{"output_menu_front_left_mid_high_freq", false},
+                                       std::pair{"output_menu_front_left_mid_low_freq", false},
+                                       std::pair{"output_menu_front_left_all_freq", false}}) {
+        SCOPED_TRACE(tag);
+        QAction* item = menu->FindItem(QLatin1String(tag));
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->isEnabled(), offered);
+    }
+    EXPECT_FALSE(
+        menu->FindItem(QStringLiteral("output_menu_front_left_mid_freq"))->icon().isNull());
+    menu->close();
+    Pump();
+}
+
+TEST_F(Edits, BridgingCopiesTheLeftChannelAndTheBusyWindowCloses) {
+    CMainWnd& main = OpenConnected();
+    Type("edit_ch_volume_2", "-7.3");
+    Slide("eq_slider_4", -45);
+    Click("bridge_checkbox_1");
+    Settled();
+    const DeviceState d = Settled();
+    EXPECT_EQ(d.scenes[0].bridge[1], 1);
+    EXPECT_EQ(d.scenes[0].trimHundredths[3], 730);
+    EXPECT_EQ(d.scenes[0].eq[3][4].gainTenths, d.scenes[0].eq[2][4].gainTenths);
+    EXPECT_EQ(d.scenes[0].channelType[3], d.scenes[0].channelType[2]);
+    EXPECT_TRUE(main.FindControl(QStringLiteral("ch_bridge_1")).IsSelected());
+
+    // The switch button unbridges: channel 3 takes its own position back.
+    Click("ch_bridge_1");
+    EXPECT_EQ(Settled().scenes[0].channelType[3], kDefaultOutputs[3]);
+    EXPECT_FALSE(main.FindControl(QStringLiteral("bridge_checkbox_1")).IsSelected());
+    EXPECT_FALSE(main.Manager().WorkerRunning());
+}
+
+TEST_F(Edits, LinkNeedsNoGroupsAndTakesTheLockWithIt) {
+    hooks.choiceBox = [](WindowImplBase&, const QString&, const QStringList&) { return 1; };
+    CMainWnd& main = OpenConnected();
+    Click("btn_link_output");
+    DeviceState d = Settled();
+    EXPECT_EQ(d.scenes[0].link.on, 1);
+    EXPECT_EQ(d.scenes[0].lock, 1);
+    EXPECT_FALSE(main.FindControl(QStringLiteral("ch_output_btn_0")).IsEnabled());
+    EXPECT_FALSE(main.FindControl(QStringLiteral("ch_synchronize_0")).IsEnabled());
+
+    Click("btn_link_output");  // off again, without a question; the lock goes too
+    d = Settled();
+    EXPECT_EQ(d.scenes[0].link.on, 0);
+    EXPECT_EQ(d.scenes[0].lock, 0);
+    EXPECT_TRUE(main.FindControl(QStringLiteral("ch_output_btn_0")).IsEnabled());
+
+    Click("ch_synchronize_2");
+    EXPECT_EQ(Live().linkSel[2], 1);
+    EXPECT_FALSE(main.FindControl(QStringLiteral("btn_link_output")).IsEnabled());
+}
+
+TEST_F(Edits, AnEmptyingResetWithADroppedReplyStillEnds) {
+    hooks.buttonBox = [](WindowImplBase&, const QString&, const QStringList&) { return 2; };
+    CMainWnd& main = OpenConnected();
+    amp->DropReplies(1);
+    Click("btn_reset_output");
+    QElapsedTimer clock;
+    clock.start();
+    // The dropped reply holds the queue for its reply wait; the busy window outlasts it.
+    while (main.Manager().WorkerRunning() && clock.elapsed() < 30000) {
+        Pump();
+        QThread::msleep(5);
+    }
+    Pump();
+    EXPECT_FALSE(main.Manager().WorkerRunning());
+    const auto& log = main.HandledLog();
+    EXPECT_NE(std::find(log.begin(), log.end(), "CloseLoading"), log.end());
+    const DeviceState d = Settled();
+    for (int ch = 0; ch < kOutChannelCount; ++ch) {
+        SCOPED_TRACE(ch);
+        EXPECT_EQ(d.scenes[0].channelType[static_cast<std::size_t>(ch)], 0);
+        EXPECT_EQ(main.FindControl(QStringLiteral("ch_output_btn_%1").arg(ch)).GetText(),
+                  Tr("${empty}"));
+    }
+    for (int code = 1; code < kPositionCodeCount; ++code) {
+        EXPECT_FALSE(main.FindControl(QStringLiteral("speaker_%1").arg(code)).IsVisible());
+    }
+}
+
+TEST_F(Edits, TheDiagramsDelayStepRewritesTheChannelsOwnDelay) {
+    CMainWnd& main = OpenConnected();
+    Type("edit_ch_delay_0", "1");
+    Click("btn_delay_up");
+    EXPECT_EQ(Settled().scenes[0].delayThousandths[0], 1021);
+    EXPECT_EQ(main.FindControl(QStringLiteral("edit_ch_delay_0")).GetText(), "1.021 ms");
+    EXPECT_EQ(main.FindControl(QStringLiteral("slider_ch_delay_0")).GetValue(), 1021);
 }
 
 // A profile written by a worker: the page follows the record on the UI thread and the

@@ -120,6 +120,8 @@ TEST(PageRoutes, MenuChoices) {
         {"delay_link_group_0", "0", PageAction::SetChDelayLink, 0},
         // A group the page has no colour for is refused.
         {"delay_link_group_9", "9", PageAction::None, -1},
+        {"link_group_2", "2", PageAction::SetChSynchronizeGroup, 2},
+        {"link_group_7", "7", PageAction::None, -1},
         {"delay_link_group_x", "", PageAction::None, -1},
         {"option_item_language", "", PageAction::ChangeLanguage, -1},
         {"option_item_language_ru", "", PageAction::ChangeLanguage, -1},
