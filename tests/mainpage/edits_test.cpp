@@ -329,6 +329,10 @@ TEST_F(Edits, TheDiagramsDelayStepRewritesTheChannelsOwnDelay) {
     EXPECT_EQ(Settled().scenes[0].delayThousandths[0], 1021);
     EXPECT_EQ(main.FindControl(QStringLiteral("edit_ch_delay_0")).GetText(), "1.021 ms");
     EXPECT_EQ(main.FindControl(QStringLiteral("slider_ch_delay_0")).GetValue(), 1021);
+    // In centimetres the diagram shows rnd(1.021 x 519 / 15) = 35.
+    Choose("comb_ch_unit", 1);
+    const int code = Live().outputs[0];
+    EXPECT_EQ(main.FindControl(QStringLiteral("spk_delay_%1").arg(code)).GetText(), "35");
 }
 
 // A profile written by a worker: the page follows the record on the UI thread and the
