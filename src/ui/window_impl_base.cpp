@@ -351,6 +351,7 @@ void WindowImplBase::HostDestroyed() {
     mTimers.clear();
     mHost = nullptr;
     mRoot = nullptr;
+    mFound.clear();
     if (mModalLoop != nullptr) {
         mModalLoop->exit(0);
     }
@@ -385,6 +386,7 @@ bool WindowImplBase::Create(QWidget* parent, const QString& windowName, bool dia
     }
     mHost = host;
     mRoot = root;
+    mFound.clear();
     mClosing = false;
     mDestroying = false;
     host->setObjectName(ClassName());
@@ -568,7 +570,17 @@ UiControl WindowImplBase::FindControl(const QString& name) const {
     if (mRoot->objectName() == name) {
         return UiControl(mRoot);
     }
-    return UiControl(mRoot->findChild<QWidget*>(name));
+    if (const auto kept = mFound.constFind(name); kept != mFound.constEnd()) {
+        QWidget* widget = kept->data();
+        if (widget != nullptr && widget->objectName() == name && mRoot->isAncestorOf(widget)) {
+            return UiControl(widget);
+        }
+    }
+    QWidget* widget = mRoot->findChild<QWidget*>(name);
+    if (widget != nullptr) {
+        mFound.insert(name, widget);
+    }
+    return UiControl(widget);
 }
 
 void WindowImplBase::RetranslateControls() {

@@ -7,6 +7,7 @@
 // modally and returns the close code; when its system window is destroyed the object
 // deletes itself (unless SetAutoDelete(false)), so an opener keeps nothing but the code.
 
+#include <QHash>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -137,6 +138,10 @@ class WindowImplBase {
 
     QPointer<tonvia::ui::WindowHost> mHost;
     QWidget* mRoot = nullptr;
+    // Controls found by name: a page edit looks up dozens of them, and a search walks every
+    // widget of the window. Only found controls are kept (a layout built later may add the
+    // others), and a kept one counts only while it lives under the root with that name.
+    mutable QHash<QString, QPointer<QWidget>> mFound;
     std::unique_ptr<tonvia::ui::ControlHub> mHub;
     std::unique_ptr<tonvia::ui::MessagePort> mPort;
     std::map<unsigned, std::unique_ptr<QTimer>> mTimers;
