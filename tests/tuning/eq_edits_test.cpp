@@ -70,8 +70,11 @@ struct Rig {
     }
     // Gain of a band on the device, in tenths of a dB.
     int DeviceGain(int ch, int band) {
-        const auto& eq = amp.Snapshot().scenes[0].eq[static_cast<std::size_t>(ch)];
-        return eq[static_cast<std::size_t>(band)].gainTenths - 180;
+        const tonvia::sim::DeviceState device = amp.Snapshot();
+        return device.scenes[0]
+                   .eq[static_cast<std::size_t>(ch)][static_cast<std::size_t>(band)]
+                   .gainTenths -
+               180;
     }
 
     tonvia::sim::VirtualAmplifier amp;
@@ -183,7 +186,8 @@ TEST(EqEdits, TypedCrossoverFrequenciesAreLimitedByTheOtherFilter) {
             EXPECT_EQ((c.highPass ? y.hp : y.lp).fs, c.stored) << ch;
             EXPECT_TRUE(r.crossovers.Has(ch)) << ch;
         }
-        const auto& device = rig.amp.Snapshot().scenes[0];
+        const tonvia::sim::DeviceState snapshot = rig.amp.Snapshot();
+        const auto& device = snapshot.scenes[0];
         EXPECT_EQ((c.highPass ? device.highPass : device.lowPass)[0].freq, c.stored);
     }
 }
@@ -213,7 +217,8 @@ TEST(EqEdits, LinkwitzRileyMovesAnOddSlopeUpToTheNextEvenOne) {
         EXPECT_EQ(x.lp.slope, 8) << ch;
         EXPECT_EQ(x.hp.type, kFilterLinkwitzRiley) << ch;
     }
-    const auto& device = rig.amp.Snapshot().scenes[0];
+    const tonvia::sim::DeviceState snapshot = rig.amp.Snapshot();
+    const auto& device = snapshot.scenes[0];
     EXPECT_EQ(device.highPass[0].slope, 4);
     EXPECT_EQ(device.highPass[0].type, kFilterLinkwitzRiley);
     EXPECT_EQ(device.lowPass[1].slope, 8);
