@@ -48,6 +48,9 @@ struct ConnectionHooks {
     std::function<int(const QString& text, const QStringList& choices)> choiceBox;
     // A box with three buttons (confirm, cancel, third): their close codes 1, 0 and 2.
     std::function<int(const QString& text, const QStringList& buttons)> buttonBox;
+    // The open (save false) or save dialog with one filter; the path chosen, with the
+    // default extension added to a name without one; empty when cancelled.
+    std::function<QString(bool save, const QString& filter, const QString& extension)> fileDialog;
 };
 
 // The connect button's three looks.
@@ -196,6 +199,10 @@ class EqualizerManager {
     // commit because the focus left it (that would hold the focus in the edit).
     void TakeFocus(UiControl edit) const;
     bool mCommitOnLeave = false;
+    // ---- Profile files (page_profile_files.cpp) ----
+    void SaveSenceConfigToFile();
+    void LoadSenceConfigFromFile();
+
     // ---- Output configuration (page_output_edits.cpp) ----
     void ChooseOutputPosition(int ch, const QString& item);
     void SpeakerDelayStep(int code, bool up);

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QProcess>
@@ -197,6 +200,23 @@ void CMainWnd::OnInit() {
         }
         return CMsgCheckBoxWnd::ShowCheckChoice(GetWidget(), QStringLiteral("${tips}"), text,
                                                 choices);
+    };
+    hooks.fileDialog = [this](bool save, const QString& filter, const QString& extension) {
+        Handled(save ? "SaveFileDialog" : "OpenFileDialog");
+        QString path;
+        if (mHooks.fileDialog) {
+            path = mHooks.fileDialog(*this, save, filter);
+        } else if (save) {
+            path =
+                QFileDialog::getSaveFileName(GetWidget(), QString(), QDir::currentPath(), filter);
+        } else {
+            path =
+                QFileDialog::getOpenFileName(GetWidget(), QString(), QDir::currentPath(), filter);
+        }
+        if (save && !path.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
+            path += QLatin1Char('.') + extension;
+        }
+        return path;
     };
     hooks.buttonBox = [this](const QString& text, const QStringList& buttons) {
         Handled("ButtonBox");

@@ -51,6 +51,9 @@ struct MainWndHooks {
         choiceBox;
     std::function<int(WindowImplBase& owner, const QString& text, const QStringList& buttons)>
         buttonBox;
+    // The open (save false) or save dialog with one filter; the chosen path, empty when
+    // cancelled (the window adds a missing extension).
+    std::function<QString(WindowImplBase& owner, bool save, const QString& filter)> fileDialog;
     // Starts the program again (after a display change).
     std::function<void()> restart;
     // The DPI of the page; 0 takes the rule over the screens.

@@ -197,6 +197,12 @@ bool EqualizerManager::Edit(const PageRoute& route, const QString& item) {
         case PageAction::EqualizerCallback:
             EqualizerCallback(i, route.part, up);
             return true;
+        case PageAction::SaveSceneToFile:
+            SaveSenceConfigToFile();
+            return true;
+        case PageAction::LoadSceneFromFile:
+            LoadSenceConfigFromFile();
+            return true;
         case PageAction::SetOutputValue:
             ChooseOutputPosition(route.second, item);
             return true;

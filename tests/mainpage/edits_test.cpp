@@ -2,12 +2,15 @@
 // window's routing, the rules and the command queue, to the virtual amplifier's state.
 // The arithmetic of the rules is tested without a window in tests/tuning.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -333,6 +336,42 @@ TEST_F(Edits, TheDiagramsDelayStepRewritesTheChannelsOwnDelay) {
     Choose("comb_ch_unit", 1);
     const int code = Live().outputs[0];
     EXPECT_EQ(main.FindControl(QStringLiteral("spk_delay_%1").arg(code)).GetText(), "35");
+}
+
+// A scene profile saved from the page and loaded back into the amplifier's working scene.
+TEST_F(Edits, ASceneProfileSavedAndLoadedBackReachesTheAmplifier) {
+    const QString dir = QDir::temp().filePath(QStringLiteral("tonvia-spf-%1").arg(getpid()));
+    QDir().mkpath(dir);
+    QString chosen = dir + QStringLiteral("/car");  // typed without its extension
+    hooks.fileDialog = [&](WindowImplBase&, bool, const QString&) { return chosen; };
+    CMainWnd& main = OpenConnected();
+    auto choose = [&](const char* item) {
+        auto record = std::make_unique<MenuCommandRecord>();
+        record->name = QLatin1String(item);
+        tonvia::ui::PostMessageTo(main.GetHWND(), WM_MENU_COMMAND, 0, 0, std::move(record));
+        Pump();
+    };
+    Type("edit_ch_volume_2", "-9.5");
+    Settled();
+    choose("scene_item_save_file");
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back(), "${profile_save_ok}");
+    EXPECT_TRUE(QFileInfo::exists(dir + QStringLiteral("/car.spf")));
+
+    Type("edit_ch_volume_2", "-30");
+    EXPECT_EQ(Settled().scenes[0].trimHundredths[2], 3000);
+    chosen = dir + QStringLiteral("/car.spf");
+    choose("scene_item_load_file");
+    QElapsedTimer clock;
+    clock.start();
+    while (main.Manager().WorkerRunning() && clock.elapsed() < 20000) {
+        Pump();
+        QThread::msleep(2);
+    }
+    Pump();
+    EXPECT_EQ(Settled().scenes[0].trimHundredths[2], 950);
+    EXPECT_EQ(main.FindControl(QStringLiteral("edit_ch_volume_2")).GetText(), "-9.5dB");
+    QDir(dir).removeRecursively();
 }
 
 // A profile written by a worker: the page follows the record on the UI thread and the
