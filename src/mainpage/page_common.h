@@ -2,11 +2,21 @@
 // What the page files of EqualizerManager share; private to src/mainpage.
 
 #include <QString>
+#include <cstddef>
 #include <string>
 
 #include "ui/control.h"
 
 namespace tonvia::mainpage {
+
+inline std::size_t At(int index) {
+    return static_cast<std::size_t>(index);
+}
+
+// A control's text for the model's readers.
+inline std::string Text(const UiControl& control) {
+    return control.GetText().toStdString();
+}
 
 // A text of the model's formatters as a page control takes it.
 inline QString Q(const std::string& text) {

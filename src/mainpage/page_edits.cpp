@@ -9,20 +9,10 @@
 #include "tuning/output_edits.h"
 #include "ui/skin_resources.h"
 
+using tonvia::mainpage::At;
 using tonvia::mainpage::Q;
+using tonvia::mainpage::Text;
 namespace tuning = tonvia::tuning;
-
-namespace {
-
-std::size_t At(int index) {
-    return static_cast<std::size_t>(index);
-}
-
-std::string Text(const UiControl& control) {
-    return control.GetText().toStdString();
-}
-
-}  // namespace
 
 std::string EqualizerManager::OffText() {
     return tonvia::ui::Translate(QString::fromLatin1(kOffKey.data(), kOffKey.size())).toStdString();

@@ -12,13 +12,10 @@
 #include "model/dimensions.h"
 #include "platform/log.h"
 
+using tonvia::mainpage::At;
 using tonvia::mainpage::Q;
 
 namespace {
-
-std::size_t At(int index) {
-    return static_cast<std::size_t>(index);
-}
 
 int BandsInUse(const OutChannel& c) {
     return std::clamp(c.eqSize, 0, kEqBandCount);

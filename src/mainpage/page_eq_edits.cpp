@@ -7,18 +7,12 @@
 #include "mainpage/page_common.h"
 #include "platform/log.h"
 
+using tonvia::mainpage::At;
 using tonvia::mainpage::Q;
+using tonvia::mainpage::Text;
 namespace tuning = tonvia::tuning;
 
 namespace {
-
-std::size_t At(int index) {
-    return static_cast<std::size_t>(index);
-}
-
-std::string Text(const UiControl& control) {
-    return control.GetText().toStdString();
-}
 
 // Milliseconds of the steady clock: the drag send interval is measured on it.
 std::int64_t NowMs() {
@@ -69,7 +63,7 @@ void EqualizerManager::SetChEqEdit(int band) {
 }
 
 void EqualizerManager::EqualizerCallback(int band, int part, bool release) {
-    LogPrintA("%s cmd %d index %d\n", "EqualizerCallback", part, band);
+    // The rules half logs "EqualizerCallback cmd %d index %d" for every kind.
     auto* graph = Find(QStringLiteral("equalizer")).As<UIEqualizer>();
     if (graph == nullptr) {
         return;

@@ -10,14 +10,11 @@
 #include "platform/log.h"
 #include "tuning/output_edits.h"
 
+using tonvia::mainpage::At;
 using tonvia::mainpage::Q;
 namespace tuning = tonvia::tuning;
 
 namespace {
-
-std::size_t At(int index) {
-    return static_cast<std::size_t>(index);
-}
 
 constexpr std::uint32_t kDelayLinkColours[] = {0xFF666666, 0xFF0088FF, 0xFF00AEAE, 0xFF0000E3,
                                                0xFFFF0000, 0xFFFF8040, 0xFF8600FF};

@@ -10,15 +10,12 @@
 
 using tonvia::commands::ModelField;
 using tonvia::commands::ReportChange;
+using tonvia::mainpage::At;
 using tonvia::mainpage::Q;
 using tonvia::mainpage::ShowPhase;
 using tonvia::mainpage::ShowSwitch;
 
 namespace {
-
-std::size_t At(int index) {
-    return static_cast<std::size_t>(index);
-}
 
 bool IsChannel(int ch) {
     return ch >= 0 && ch < kOutChannelCount;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/log.h"
+#include "tuning/edit_sends.h"
 #include "tuning/edits.h"
 
 namespace tonvia::tuning {
@@ -25,10 +26,6 @@ constexpr float kFlatSum = 0.01f;
 // Differences the page cannot show: a text commit or a drag move this close changes nothing.
 constexpr float kSameQ = 0.025f;
 constexpr float kSameGain = 0.01f;
-
-SceneConfig& Live(Session& session) {
-    return session.Model().live;
-}
 
 OutChannel& Channel(SceneConfig& live, int ch) {
     return live.channels[static_cast<std::size_t>(ch)];
@@ -61,30 +58,8 @@ float StoredGainSum(const OutChannel& channel) {
     return sum;
 }
 
-// The model may hold values from a profile or a report the device would not take.
-void SendBand(Session& session, int ch, int band) {
-    SceneConfig& live = Live(session);
-    const EqBand& b = Band(Channel(live, ch), band);
-    const float gain = b.enable != 0 ? std::clamp(b.gain, kEqGainMin, kEqGainMax) : 0.0f;
-    session.Link().EQ_Ctrl(live.scene, 0, ch, band, std::clamp(b.freq, kFreqMin, kFreqMax),
-                           std::clamp(b.q, kEqQMin, kEqQMax), gain, false);
-}
-
-void SendBypass(Session& session, int ch) {
-    SceneConfig& live = Live(session);
-    const int value = Channel(live, ch).bypass;
-    session.Link().PEQ_Bypass_Ctrl(live.scene, 0, ch, ch, std::span<const int>(&value, 1), false);
-}
-
 FilterSetting& Filter(OutChannel& channel, bool highPass) {
     return highPass ? channel.crossover.hp : channel.crossover.lp;
-}
-
-void SendFilter(Session& session, int ch, bool highPass) {
-    SceneConfig& live = Live(session);
-    const FilterSetting& f = Filter(Channel(live, ch), highPass);
-    session.Link().Filter_Ctrl(live.scene, 0, ch, highPass ? kHighPassFilter : kLowPassFilter, f.fs,
-                               f.slope, f.type, false);
 }
 
 // The channels that follow the current channel's edits. The pair is kept out of the group
@@ -113,10 +88,6 @@ Followers BandFollowersOf(SceneConfig& live, int c, int band) {
         followers.pair.reset();
     }
     return followers;
-}
-
-bool Confirmed(const Confirm& ask, std::string_view key) {
-    return !ask || ask(key);
 }
 
 bool DragSendDue(Session& session, bool release, std::int64_t nowMs) {

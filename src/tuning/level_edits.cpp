@@ -7,6 +7,7 @@
 
 #include "model/positions.h"
 #include "platform/log.h"
+#include "tuning/edit_sends.h"
 #include "tuning/edits.h"
 
 namespace tonvia::tuning {
@@ -15,59 +16,6 @@ namespace {
 
 // Channel commands carry source 0; only the routing commands carry the selected source.
 constexpr int kChannelSource = 0;
-
-std::size_t At(int index) {
-    return static_cast<std::size_t>(index);
-}
-
-bool IsChannel(int ch) {
-    return ch >= 0 && ch < kOutChannelCount;
-}
-
-bool IsBridged(const SceneConfig& live, int ch) {
-    return live.bridgeOutputs[At(ch / 2)] != 0;
-}
-
-EditResult Refused() {
-    EditResult result;
-    result.refused = true;
-    return result;
-}
-
-OutChannel& Channel(Session& session, int ch) {
-    return session.Model().live.channels[At(ch)];
-}
-
-void SendTrim(Session& session, int ch) {
-    // The device takes an attenuation; 0 - gain keeps 0 dB from travelling as -0.
-    const float attenuation[] = {0.0f - Channel(session, ch).gain};
-    session.Link().Trim_Ctrl(session.Model().live.scene, kChannelSource, ch, ch, attenuation,
-                             false);
-}
-
-void SendMute(Session& session, int ch) {
-    const int mute[] = {Channel(session, ch).mute};
-    session.Link().Mute_Ch_Ctrl(session.Model().live.scene, kChannelSource, ch, ch, mute, false);
-}
-
-void SendPhase(Session& session, int ch) {
-    const int phase[] = {Channel(session, ch).phase};
-    session.Link().Phase_Ctrl(session.Model().live.scene, kChannelSource, ch, ch, phase, false);
-}
-
-void SendDelay(Session& session, int ch) {
-    const float delay[] = {Channel(session, ch).delay};
-    session.Link().Delay_Ctrl(session.Model().live.scene, kChannelSource, ch, ch, delay, false);
-}
-
-void SendSolos(Session& session) {
-    const SceneConfig& live = session.Model().live;
-    std::array<int, kOutChannelCount> solos{};
-    for (int i = 0; i < kOutChannelCount; ++i) {
-        solos[At(i)] = live.channels[At(i)].solo;
-    }
-    session.Link().Solo_Ctrl(live.scene, kChannelSource, 0, kOutChannelCount - 1, solos, false);
-}
 
 // The mute model rule for ch (a bridged partner follows), then each written channel sent,
 // ch first.

@@ -13,6 +13,7 @@
 #include "commands/payloads.h"
 #include "model/positions.h"
 #include "platform/log.h"
+#include "tuning/edit_sends.h"
 
 namespace tonvia::tuning {
 
@@ -31,38 +32,8 @@ constexpr double kSpeakerDelayStepMs = 0.021;
 constexpr int kMixInputsSent = 4;
 constexpr int kDelayLinkGroupMax = 6;
 
-std::size_t At(int index) {
-    return static_cast<std::size_t>(index);
-}
-
-bool IsChannel(int ch) {
-    return ch >= 0 && ch < kOutChannelCount;
-}
-
 bool IsPair(int pair) {
     return pair >= 0 && pair < kChannelPairCount;
-}
-
-bool IsBridged(const SceneConfig& live, int ch) {
-    return live.bridgeOutputs[At(ch / 2)] != 0;
-}
-
-EditResult Refused() {
-    EditResult result;
-    result.refused = true;
-    return result;
-}
-
-SceneConfig& Live(Session& session) {
-    return session.Model().live;
-}
-
-OutChannel& Channel(Session& session, int ch) {
-    return Live(session).channels[At(ch)];
-}
-
-bool Confirmed(const Confirm& ask, std::string_view key) {
-    return !ask || ask(key);
 }
 
 // The first channel holding a speaker-diagram code; the diagram has no mark for code 0.
@@ -80,38 +51,9 @@ std::optional<int> FirstHolder(const SceneConfig& live, int code) {
 
 // ---- Sends ----
 
-void SendFilter(Session& session, int ch, bool highPass) {
-    const Crossover& crossover = Channel(session, ch).crossover;
-    const FilterSetting& f = highPass ? crossover.hp : crossover.lp;
-    session.Link().Filter_Ctrl(Live(session).scene, kChannelSource, ch,
-                               highPass ? kHighPassFilter : kLowPassFilter, f.fs, f.slope, f.type,
-                               false);
-}
-
 void SendFilters(Session& session, int ch) {
     SendFilter(session, ch, false);
     SendFilter(session, ch, true);
-}
-
-// The model may hold values from a profile or a report the device would not take.
-void SendBand(Session& session, int ch, int band) {
-    const EqBand& b = Channel(session, ch).eqArray[At(band)];
-    const float gain = b.enable != 0 ? std::clamp(b.gain, kEqGainMin, kEqGainMax) : 0.0f;
-    session.Link().EQ_Ctrl(Live(session).scene, kChannelSource, ch, band,
-                           std::clamp(b.freq, kFreqMin, kFreqMax),
-                           std::clamp(b.q, kEqQMin, kEqQMax), gain, false);
-}
-
-void SendBypass(Session& session, int ch) {
-    const int value = Channel(session, ch).bypass;
-    session.Link().PEQ_Bypass_Ctrl(Live(session).scene, kChannelSource, ch, ch,
-                                   std::span<const int>(&value, 1), false);
-}
-
-void SendTrim(Session& session, int ch) {
-    // The device takes an attenuation; 0 - gain keeps 0 dB from travelling as -0.
-    const float attenuation[] = {0.0f - Channel(session, ch).gain};
-    session.Link().Trim_Ctrl(Live(session).scene, kChannelSource, ch, ch, attenuation, false);
 }
 
 void SendAllTrims(Session& session) {
@@ -120,23 +62,9 @@ void SendAllTrims(Session& session) {
     }
 }
 
-void SendDelay(Session& session, int ch) {
-    const float delay[] = {Channel(session, ch).delay};
-    session.Link().Delay_Ctrl(Live(session).scene, kChannelSource, ch, ch, delay, false);
-}
-
 void SendType(Session& session, int ch) {
     const int code[] = {Live(session).outputs[At(ch)]};
     session.Link().CH_Type_Ctrl(Live(session).scene, kChannelSource, ch, ch, code, false);
-}
-
-void SendSolos(Session& session) {
-    const SceneConfig& live = Live(session);
-    std::array<int, kOutChannelCount> solos{};
-    for (int i = 0; i < kOutChannelCount; ++i) {
-        solos[At(i)] = live.channels[At(i)].solo;
-    }
-    session.Link().Solo_Ctrl(live.scene, kChannelSource, 0, kOutChannelCount - 1, solos, false);
 }
 
 void SendLink(Session& session, std::span<const ChannelPair> pairs) {

@@ -83,6 +83,13 @@ class Edits : public MainWindowTest {
         Widget<QComboBox>(QLatin1String(name))->setCurrentIndex(index);
     }
     SceneConfig& Live() { return window->Manager().Live(); }
+    // A menu item chosen, as the menu window posts it.
+    void ChooseItem(const char* item) {
+        auto record = std::make_unique<MenuCommandRecord>();
+        record->name = QLatin1String(item);
+        tonvia::ui::PostMessageTo(window->GetHWND(), WM_MENU_COMMAND, 0, 0, std::move(record));
+        Pump();
+    }
     // Presses the graph's H handle, moves it `dx` to the right in steps and lets it go.
     void DragHighPass(int dx) {
         auto* graph = Widget<UIEqualizer>(QStringLiteral("equalizer"));
@@ -224,14 +231,8 @@ TEST_F(Edits, EveryControlOfThePageChangesTheAmplifier) {
 
 TEST_F(Edits, TheOutputMenuOffersWhatDoesNotConflictAndSetsThePosition) {
     CMainWnd& main = OpenConnected();
-    auto choose = [&](const char* item) {
-        auto record = std::make_unique<MenuCommandRecord>();
-        record->name = QLatin1String(item);
-        tonvia::ui::PostMessageTo(main.GetHWND(), WM_MENU_COMMAND, 0, 0, std::move(record));
-        Pump();
-    };
     Click("ch_output_btn_0");
-    choose("output_menu_front_left_mid_freq");
+    ChooseItem("output_menu_front_left_mid_freq");
     EXPECT_EQ(Settled().scenes[0].channelType[0], 2);
     EXPECT_EQ(main.FindControl(QStringLiteral("ch_output_btn_0")).GetText(),
               Tr("${front_left_midrange}"));
@@ -345,15 +346,9 @@ TEST_F(Edits, ASceneProfileSavedAndLoadedBackReachesTheAmplifier) {
     QString chosen = dir + QStringLiteral("/car");  // typed without its extension
     hooks.fileDialog = [&](WindowImplBase&, bool, const QString&) { return chosen; };
     CMainWnd& main = OpenConnected();
-    auto choose = [&](const char* item) {
-        auto record = std::make_unique<MenuCommandRecord>();
-        record->name = QLatin1String(item);
-        tonvia::ui::PostMessageTo(main.GetHWND(), WM_MENU_COMMAND, 0, 0, std::move(record));
-        Pump();
-    };
     Type("edit_ch_volume_2", "-9.5");
     Settled();
-    choose("scene_item_save_file");
+    ChooseItem("scene_item_save_file");
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back(), "${profile_save_ok}");
     EXPECT_TRUE(QFileInfo::exists(dir + QStringLiteral("/car.spf")));
@@ -361,7 +356,7 @@ TEST_F(Edits, ASceneProfileSavedAndLoadedBackReachesTheAmplifier) {
     Type("edit_ch_volume_2", "-30");
     EXPECT_EQ(Settled().scenes[0].trimHundredths[2], 3000);
     chosen = dir + QStringLiteral("/car.spf");
-    choose("scene_item_load_file");
+    ChooseItem("scene_item_load_file");
     QElapsedTimer clock;
     clock.start();
     while (main.Manager().WorkerRunning() && clock.elapsed() < 20000) {
@@ -404,22 +399,16 @@ TEST_F(Edits, RefreshMainPageShowsTheRecordAndSendsTheSwitches) {
 // The off word is the current language's, both shown and typed.
 TEST_F(Edits, TheOffWordFollowsTheLanguage) {
     CMainWnd& main = OpenConnected();
-    auto choose = [&](const char* item) {
-        auto record = std::make_unique<MenuCommandRecord>();
-        record->name = QLatin1String(item);
-        tonvia::ui::PostMessageTo(main.GetHWND(), WM_MENU_COMMAND, 0, 0, std::move(record));
-        Pump();
-    };
     Type("edit_ch_volume_1", "-12.5");
     Type("edit_ch_volume_2", "-60");
-    choose("option_item_language_ru");
+    ChooseItem("option_item_language_ru");
     EXPECT_EQ(main.FindControl(QStringLiteral("edit_ch_volume_2")).GetText(), Tr("${off}"));
     EXPECT_EQ(main.FindControl(QStringLiteral("edit_ch_volume_1")).GetText(), "-12.5dB");
     const QByteArray off = Tr("${off}").toUtf8();
     Type("edit_main_volume", off.constData());
     EXPECT_EQ(Settled().mainVolume, -60);
     EXPECT_EQ(amp->Snapshot().scenes[0].trimHundredths[2], 6000);
-    choose("option_item_language_en");
+    ChooseItem("option_item_language_en");
 }
 
 }  // namespace
