@@ -17,9 +17,6 @@ namespace {
 
 // The device hears the current channel at most this often from a curve drag.
 constexpr std::int64_t kDragSendIntervalMs = 500;
-// Filter_Ctrl's filter numbers.
-constexpr int kHighPassFilter = 2;
-constexpr int kLowPassFilter = 1;
 // Below this a gain counts as 0 dB; below kFlatSum a whole channel counts as flat.
 constexpr float kZeroGain = 0.001f;
 constexpr float kFlatSum = 0.01f;

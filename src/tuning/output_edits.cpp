@@ -23,9 +23,6 @@ using tonvia::commands::ChannelPair;
 
 // Channel commands carry source 0.
 constexpr int kChannelSource = 0;
-// Filter_Ctrl's filter numbers.
-constexpr int kHighPassFilter = 2;
-constexpr int kLowPassFilter = 1;
 // One step of the speaker diagram's delay buttons, in milliseconds.
 constexpr double kSpeakerDelayStepMs = 0.021;
 // The input mixer's inputs per source; every source is sent, offered or not.
