@@ -21,9 +21,11 @@
 #include "model/value_format.h"
 #include "tuning/connection.h"
 #include "tuning/edits.h"
+#include "tuning/scene_transfer.h"
 #include "tuning/session.h"
 #include "ui/control.h"
 
+class CSceneWnd;
 class WindowImplBase;
 
 // The text a position button shows for a speaker position code ("${empty}" for 0 and for
@@ -35,6 +37,16 @@ inline constexpr unsigned WM_SHOW_PLUGOUT = WM_USER + 252;
 // Main-window message: a worker wrote the live record to the device; the page follows it
 // on the UI thread (RefreshMainPage).
 inline constexpr unsigned WM_REFRESH_MAIN_PAGE = WM_USER + 253;
+// Main-window message: a scene action or a profile transfer has ended (its busy window is
+// already closed). wParam: one of the kTransfer kinds; lParam 1 when the device answered
+// every command. EqualizerManager::OnTransferDone follows it up.
+inline constexpr unsigned WM_TRANSFER_DONE = WM_USER + 254;
+// Main-window message: a whole-profile transfer has reached stored scene wParam (1..10).
+inline constexpr unsigned WM_BUSY_PROGRESS = WM_USER + 255;
+inline constexpr std::uintptr_t kTransferSceneAction = 0;   // load, save or delete a scene
+inline constexpr std::uintptr_t kTransferSceneProfile = 1;  // a .spf into the working scene
+inline constexpr std::uintptr_t kTransferWholeRead = 2;     // the ten scenes read for a .wpf
+inline constexpr std::uintptr_t kTransferWholeWrite = 3;    // a .wpf into the device
 
 // What the connection needs of the window around the page; replaceable for tests.
 struct ConnectionHooks {
@@ -51,6 +63,9 @@ struct ConnectionHooks {
     // The open (save false) or save dialog with one filter; the path chosen, with the
     // default extension added to a name without one; empty when cancelled.
     std::function<QString(bool save, const QString& filter, const QString& extension)> fileDialog;
+    // The scene name entry over the scene list: 1 confirmed (`name` then holds the new
+    // name, at most seven characters), 0 cancelled.
+    std::function<int(std::wstring& name)> nameBox;
 };
 
 // The connect button's three looks.
@@ -102,6 +117,25 @@ class EqualizerManager {
     // Rewrites the controls an edit names, and the graph for the curves it changed.
     void ShowEdit(const tonvia::tuning::EditResult& result);
 
+    // ---- Scenes on the device and whole profiles (page_scenes.cpp, scene_wnd.cpp) ----
+    // The scene list in load, save or delete mode, modal over the page.
+    void LoadSenceConfigFromDSP();
+    void SaveSenceConfigToDSP();
+    void DeleteDSPSenceConfig();
+    // The scene last loaded, saved or deleted, or the one the device named current; 0 none.
+    int SceneId() const { return mSceneId; }
+    void SetSceneId(int scene) { mSceneId = scene; }
+    // WM_TRANSFER_DONE: writes the whole profile the ten scenes were read for, or says
+    // that the device did not answer.
+    void OnTransferDone(std::uintptr_t kind, bool complete);
+    // The device's pauses in whole-profile transfers: after the ten scenes were written, and
+    // before each stored scene is read (tests shorten them).
+    void SetTransferPauses(std::chrono::milliseconds wholeSettle,
+                           std::chrono::milliseconds sceneRead) {
+        mWholeProfileSettle = wholeSettle;
+        mSceneReadSettle = sceneRead;
+    }
+
     // ---- Connection life cycle (page_connection.cpp) ----
     void SetConnectionHooks(ConnectionHooks hooks) { mHooks = std::move(hooks); }
     // The connect button and the first attempt at start (no box then). Opens the device
@@ -136,6 +170,8 @@ class EqualizerManager {
     bool GeqMode() const;
 
   private:
+    friend class CSceneWnd;  // the scene actions run on the page's worker and hooks
+
     UiControl Find(const QString& name) const;
     UiControl Find(const char* format, int n) const;
 
@@ -143,7 +179,7 @@ class EqualizerManager {
     void StartWorker(std::function<void()> body);
     void ReadMcuValueThread(tonvia::tuning::StateReadPlan plan);
     void FactoryDefaultThread();
-    void PostToWindow(unsigned message, std::uintptr_t wParam = 0);
+    void PostToWindow(unsigned message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
     // Waits up to `duration`; false when the worker was told to stop.
     bool PauseWorker(std::chrono::milliseconds duration);
 
@@ -202,6 +238,12 @@ class EqualizerManager {
     // ---- Profile files (page_profile_files.cpp) ----
     void SaveSenceConfigToFile();
     void LoadSenceConfigFromFile();
+    void SaveWholeConfigToFile();
+    void LoadWholeConfigFromFile();
+    int mSceneId = 0;
+    std::string mWholeProfilePath;  // where the whole profile being read is written
+    std::chrono::milliseconds mWholeProfileSettle = tonvia::tuning::kWholeProfileSettle;
+    std::chrono::milliseconds mSceneReadSettle = tonvia::tuning::kSceneReadSettle;
 
     // ---- Output configuration (page_output_edits.cpp) ----
     void ChooseOutputPosition(int ch, const QString& item);

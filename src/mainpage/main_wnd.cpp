@@ -15,6 +15,7 @@
 #include "dialogs/about_wnd.h"
 #include "dialogs/mem_wr_wnd.h"
 #include "dialogs/msg_wnd.h"
+#include "dialogs/name_msg_wnd.h"
 #include "dialogs/noise_threshold_wnd.h"
 #include "graph/graph_controls.h"
 #include "model/positions.h"
@@ -225,6 +226,15 @@ void CMainWnd::OnInit() {
         }
         return CMsgWnd::ShowMessageEx(GetWidget(), QStringLiteral("${tips}"), text, buttons,
                                       static_cast<int>(buttons.size()));
+    };
+    hooks.nameBox = [this](std::wstring& name) {
+        Handled("NameBox");
+        if (mHooks.nameBox) {
+            return mHooks.nameBox(*this, name);
+        }
+        // Over the scene list, which is the active window while it asks.
+        QWidget* over = QApplication::activeWindow();
+        return CNameMsgWnd::ShowName(over != nullptr ? over : GetWidget(), name);
     };
     mManager.SetConnectionHooks(std::move(hooks));
     Handled("ConnectDevice");
@@ -839,6 +849,13 @@ void CMainWnd::OnMessage(WindowMessage& message) {
                 mBusyWindow->close();
             }
             return;
+        case WM_BUSY_PROGRESS:
+            ShowBusyProgress(static_cast<int>(message.wParam));
+            return;
+        case WM_TRANSFER_DONE:
+            Handled("TransferDone");
+            mManager.OnTransferDone(message.wParam, message.lParam != 0);
+            return;
         case WM_DEVICECHANGE: {
             auto record = tonvia::ui::TakeRecord<DeviceChangeRecord>(message);
             OnDeviceChange(static_cast<unsigned>(message.wParam), record.get());
@@ -853,6 +870,19 @@ void CMainWnd::OnMessage(WindowMessage& message) {
         default:
             return;
     }
+}
+
+void CMainWnd::ShowBusyProgress(int scene) {
+    WindowImplBase* busy = mBusyWindow ? WindowImplBase::FromWidget(mBusyWindow) : nullptr;
+    if (busy == nullptr) {
+        return;
+    }
+    QString text = tonvia::ui::Translate(QStringLiteral("${scene_progress}"));
+    text.replace(QLatin1String("%d"), QString::number(scene));
+    busy->FindControl(QStringLiteral("MessageText")).SetText(text);
+    UiControl bar = busy->FindControl(QStringLiteral("loading_progress"));
+    bar.SetMaxValue(kStoredSceneCount);
+    bar.SetValue(scene - 1);
 }
 
 void CMainWnd::OnDeviceChange(unsigned event, const DeviceChangeRecord* record) {

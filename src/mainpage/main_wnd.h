@@ -54,6 +54,8 @@ struct MainWndHooks {
     // The open (save false) or save dialog with one filter; the chosen path, empty when
     // cancelled (the window adds a missing extension).
     std::function<QString(WindowImplBase& owner, bool save, const QString& filter)> fileDialog;
+    // The scene name entry: 1 confirmed with `name` replaced, 0 cancelled.
+    std::function<int(WindowImplBase& owner, std::wstring& name)> nameBox;
     // Starts the program again (after a display change).
     std::function<void()> restart;
     // The DPI of the page; 0 takes the rule over the screens.
@@ -158,6 +160,8 @@ class CMainWnd final : public WindowImplBase {
     void OnResetMcuFactoryDefault(const PageRoute& route, const PageOrigin& origin);
 
     void OnDeviceChange(unsigned event, const DeviceChangeRecord* record);
+    // The busy window of a whole-profile transfer: "scene k of 10" and its bar.
+    void ShowBusyProgress(int scene);
     void OnCloseWindow();
     void CloseOpenPrompts();
     void MoveFocus(const QString& from, bool forward);

@@ -57,9 +57,10 @@ void EqualizerManager::ShowConnectState(ConnectState state) {
     }
 }
 
-void EqualizerManager::PostToWindow(unsigned message, std::uintptr_t wParam) {
+void EqualizerManager::PostToWindow(unsigned message, std::uintptr_t wParam,
+                                    std::intptr_t lParam) {
     if (mWindow != nullptr) {
-        tonvia::ui::PostMessageTo(mWindow->GetHWND(), message, wParam);
+        tonvia::ui::PostMessageTo(mWindow->GetHWND(), message, wParam, lParam);
     }
 }
 

@@ -193,6 +193,21 @@ bool EqualizerManager::Edit(const PageRoute& route, const QString& item) {
         case PageAction::LoadSceneFromFile:
             LoadSenceConfigFromFile();
             return true;
+        case PageAction::SaveWholeToFile:
+            SaveWholeConfigToFile();
+            return true;
+        case PageAction::LoadWholeFromFile:
+            LoadWholeConfigFromFile();
+            return true;
+        case PageAction::LoadSceneFromDsp:
+            LoadSenceConfigFromDSP();
+            return true;
+        case PageAction::SaveSceneToDsp:
+            SaveSenceConfigToDSP();
+            return true;
+        case PageAction::DeleteDspScene:
+            DeleteDSPSenceConfig();
+            return true;
         case PageAction::SetOutputValue:
             ChooseOutputPosition(route.second, item);
             return true;

@@ -11,16 +11,19 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <functional>
 
 #include "graph/equalizer.h"
 #include "main_fixture.h"
+#include "mainpage/scene_wnd.h"
 #include "model/positions.h"
 #include "ui/menu.h"
 #include "ui/window_registry.h"
@@ -105,6 +108,33 @@ class Edits : public MainWindowTest {
             mouse(QEvent::MouseMove, from + QPoint(x, 0));
         }
         mouse(QEvent::MouseButtonRelease, from + QPoint(dx, 0));
+    }
+
+    // Runs the window until the page's worker has ended (a busy window's run ends with it).
+    void WaitForWorker(CMainWnd& main) {
+        QElapsedTimer clock;
+        clock.start();
+        while (main.Manager().WorkerRunning() && clock.elapsed() < 30000) {
+            Pump();
+            QThread::msleep(2);
+        }
+        Pump();
+    }
+
+    // The scene list as the menu opens it, but not modal, so that the test can use it.
+    CSceneWnd* OpenScenes(CMainWnd& main, CSceneWnd::Mode mode) {
+        auto* scenes = new CSceneWnd(mode, main.Manager());
+        EXPECT_TRUE(scenes->Create(main.GetWidget(), QStringLiteral("scenewnd")));
+        scenes->ShowWindow();
+        WaitForWorker(main);  // the current-scene request
+        return scenes;
+    }
+
+    // Selects `row` and presses the dialog's confirm button.
+    void ConfirmRow(CMainWnd& main, CSceneWnd& scenes, int row) {
+        scenes.FindControl(QStringLiteral("listview")).As<QListWidget>()->setCurrentRow(row);
+        scenes.FindControl(QStringLiteral("confirm_btn")).As<QAbstractButton>()->click();
+        WaitForWorker(main);
     }
 
     std::vector<QString> questions;
@@ -366,6 +396,138 @@ TEST_F(Edits, ASceneProfileSavedAndLoadedBackReachesTheAmplifier) {
     Pump();
     EXPECT_EQ(Settled().scenes[0].trimHundredths[2], 950);
     EXPECT_EQ(main.FindControl(QStringLiteral("edit_ch_volume_2")).GetText(), "-9.5dB");
+    QDir(dir).removeRecursively();
+}
+
+TEST_F(Edits, ScenesAreSavedNamedLoadedAndDeletedThroughTheSceneList) {
+    std::vector<std::wstring> names;  // what the name box is given, one per save
+    hooks.nameBox = [&](WindowImplBase&, std::wstring& name) {
+        if (names.empty()) {
+            return 0;
+        }
+        name = names.front();
+        names.erase(names.begin());
+        return 1;
+    };
+    CMainWnd& main = OpenConnected();
+    ModelSet& model = main.Manager().Model();
+    Type("edit_ch_volume_1", "-7.5");
+    Settled();
+
+    CSceneWnd* save = OpenScenes(main, CSceneWnd::kSave);
+    names = {L"Club"};
+    ConfirmRow(main, *save, 2);  // an empty scene: no overwrite question
+    EXPECT_TRUE(questions.empty());
+    DeviceState d = Settled();
+    EXPECT_EQ(d.scenes[3].trimHundredths[1], 750);
+    EXPECT_EQ(d.sceneNames[3][0], 'C');
+    EXPECT_EQ(save->RowName(2), "Club");
+    EXPECT_EQ(save->CurrentRow(), 2);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back(), "${save_scene_ok}");
+
+    names = {L"Club"};  // scene 3's name into scene 5: refused, and 5 stays unnamed
+    ConfirmRow(main, *save, 4);
+    EXPECT_TRUE(boxes.back().contains(QStringLiteral("Club")) && boxes.back().contains('3'));
+    EXPECT_TRUE(model.sceneNames[4].empty());
+    EXPECT_EQ(Settled().validMask & (1u << 4), 0u);
+    EXPECT_EQ(save->CurrentRow(), 2);
+
+    names = {L""};  // an empty name is saved
+    ConfirmRow(main, *save, 5);
+    EXPECT_NE(Settled().validMask & (1u << 5), 0u);
+
+    names = {L"Club"};  // scene 3 under its own name: asks to overwrite, then saves
+    ConfirmRow(main, *save, 2);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_TRUE(questions[0].contains('3'));
+    save->Close(0);
+    Pump();
+
+    Type("edit_ch_volume_1", "-30");
+    Settled();
+    CSceneWnd* load = OpenScenes(main, CSceneWnd::kLoad);
+    EXPECT_EQ(load->CurrentRow(), 2);  // the device names scene 3 as its current one
+    ConfirmRow(main, *load, 5);        // unnamed: the question shows the number only
+    EXPECT_FALSE(questions.back().contains('"'));
+    EXPECT_TRUE(questions.back().contains('6'));
+    ConfirmRow(main, *load, 2);
+    EXPECT_TRUE(questions.back().contains(QStringLiteral("Club")));
+    EXPECT_EQ(Settled().scenes[0].trimHundredths[1], 750);
+    EXPECT_EQ(main.FindControl(QStringLiteral("edit_ch_volume_1")).GetText(), "-7.5dB");
+
+    // A double-click marks the row even when the question is declined; a current-scene
+    // report of 0 forgets the scene but leaves the mark.
+    hooks.askBox = [](WindowImplBase&, const QString&) { return false; };
+    auto* list = load->FindControl(QStringLiteral("listview")).As<QListWidget>();
+    emit list->itemDoubleClicked(list->item(7));
+    EXPECT_EQ(load->CurrentRow(), 7);
+    tonvia::ui::PostMessageTo(load->GetHWND(), WM_SENCE_ID, 0, 0);
+    Pump();
+    EXPECT_EQ(main.Manager().SceneId(), 0);
+    EXPECT_EQ(load->CurrentRow(), 7);
+    load->Close(0);
+    Pump();
+
+    const std::size_t asked = questions.size();
+    CSceneWnd* remove = OpenScenes(main, CSceneWnd::kDelete);
+    ConfirmRow(main, *remove, 2);
+    EXPECT_EQ(questions.size(), asked);  // no question
+    EXPECT_EQ(remove->RowName(2), "");
+    EXPECT_EQ(Settled().validMask & (1u << 2), 0u);
+    remove->Close(0);
+    Pump();
+}
+
+// A whole profile saved from one amplifier's scenes and written back after they changed;
+// an unplug in the middle of a save writes no file.
+TEST_F(Edits, AWholeProfileIsSavedFromTheScenesAndWrittenBack) {
+    const QString dir = QDir::temp().filePath(QStringLiteral("tonvia-wpf-%1").arg(getpid()));
+    QDir().mkpath(dir);
+    const QString path = dir + QStringLiteral("/club.wpf");
+    hooks.fileDialog = [&](WindowImplBase&, bool, const QString&) { return path; };
+    amp->Edit([](DeviceState& d) {
+        d.scenes[2].trimHundredths[4] = 1250;
+        d.scenes[2].lock = 1;
+        d.validMask = 0x2;
+    });
+    CMainWnd& main = OpenConnected();
+    main.Manager().SetTransferPauses(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+    ChooseItem("scene_item_save_whole");
+    WaitForWorker(main);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back(), "${profile_save_ok}");
+    ASSERT_TRUE(QFileInfo::exists(path));
+
+    amp->Edit([](DeviceState& d) {
+        d.scenes[2].trimHundredths[4] = 0;
+        d.scenes[2].lock = 0;
+    });
+    ChooseItem("scene_item_load_whole");
+    WaitForWorker(main);
+    DeviceState d = Settled();
+    EXPECT_EQ(d.scenes[2].trimHundredths[4], 1250);
+    EXPECT_EQ(d.scenes[2].lock, 1);
+
+    // Unplugged while scene 3 is read: the old file stays, and the user is told.
+    QFile::remove(path);
+    QTimer unplug;
+    unplug.setInterval(1);
+    QObject::connect(&unplug, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* text = widget->findChild<QLabel*>(QStringLiteral("MessageText"));
+            if (widget->isVisible() && text != nullptr && text->text().contains('3')) {
+                amp->Unplug();
+                unplug.stop();
+            }
+        }
+    });
+    unplug.start();
+    ChooseItem("scene_item_save_whole");
+    WaitForWorker(main);
+    EXPECT_FALSE(amp->IsPlugged());
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_TRUE(std::find(boxes.begin(), boxes.end(), "${scene_transfer_fail}") != boxes.end());
     QDir(dir).removeRecursively();
 }
 
