@@ -22,6 +22,7 @@
 #include "model/product.h"
 #include "platform/log.h"
 #include "platform/settings.h"
+#include "platform/text.h"
 #include "ui/display_scale.h"
 #include "ui/language.h"
 #include "ui/message_box.h"
@@ -146,6 +147,9 @@ void CMainWnd::OnInit() {
     if (!skin.SelectLanguage(name, &error)) {
         LogPrintA("language %s: %s\n", Utf8(name).constData(), Utf8(error).constData());
     }
+    // Scene names travel in the code page of the interface language.
+    mManager.Model().nameCodePage =
+        tonvia::platform::AnsiCodePageForLanguage(language ? language->index : 0);
     const int dpi = mHooks.dpi > 0 ? mHooks.dpi : GetScreenDpi(tonvia::ui::CollectScreenInfo());
     tonvia::ui::SetInterfaceDpi(dpi);
     SetDpi(dpi);
@@ -294,6 +298,7 @@ void CMainWnd::ChangeLanguage(const QString& name, const QString& index) {
         return;  // the stored index keeps naming a language that works
     }
     WriteConfigString("lan", index.toStdString());
+    mManager.Model().nameCodePage = tonvia::platform::AnsiCodePageForLanguage(index.toInt());
     if (QWidget* host = GetWidget()) {
         host->update();
     }

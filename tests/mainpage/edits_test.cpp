@@ -558,7 +558,8 @@ TEST_F(Edits, RefreshMainPageShowsTheRecordAndSendsTheSwitches) {
     EXPECT_EQ(d.scenes[0].phase[3], 1);
 }
 
-// The off word is the current language's, both shown and typed.
+// The off word is the current language's, both shown and typed; scene names take the
+// language's code page.
 TEST_F(Edits, TheOffWordFollowsTheLanguage) {
     CMainWnd& main = OpenConnected();
     Type("edit_ch_volume_1", "-12.5");
@@ -566,6 +567,7 @@ TEST_F(Edits, TheOffWordFollowsTheLanguage) {
     ChooseItem("option_item_language_ru");
     EXPECT_EQ(main.FindControl(QStringLiteral("edit_ch_volume_2")).GetText(), Tr("${off}"));
     EXPECT_EQ(main.FindControl(QStringLiteral("edit_ch_volume_1")).GetText(), "-12.5dB");
+    EXPECT_EQ(main.Manager().Model().nameCodePage, "WINDOWS-1251");
     const QByteArray off = Tr("${off}").toUtf8();
     Type("edit_main_volume", off.constData());
     EXPECT_EQ(Settled().mainVolume, -60);
