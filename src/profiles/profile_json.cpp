@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -34,36 +35,15 @@ constexpr int kNameBytes = kNameUnits * 2;
 
 // --- Writing -----------------------------------------------------------------------------
 
-// A number printed exactly as cJSON prints it (15 significant digits, or 17 when 15 do not
-// read back equal within an epsilon), but with std::to_chars: cJSON's own
-// printf and scanf round trip per number made a full whole profile take over 10 ms.
-cJSON* Number(double value) {
-    if (!std::isfinite(value)) {
-        return cJSON_CreateNull();
-    }
-    std::array<char, 40> text{};
-    char* const last = text.data() + text.size() - 1;
-    char* end = std::to_chars(text.data(), last, value, std::chars_format::general, 15).ptr;
-    double back = 0.0;
-    std::from_chars(text.data(), end, back);
-    // cJSON's own test: equal within one epsilon of the larger.
-    if (std::fabs(back - value) >
-        std::max(std::fabs(back), std::fabs(value)) * std::numeric_limits<double>::epsilon()) {
-        end = std::to_chars(text.data(), last, value, std::chars_format::general, 17).ptr;
-    }
-    *end = '\0';
-    return cJSON_CreateRaw(text.data());
-}
-
 void AddNumber(cJSON* object, const char* key, double value) {
-    cJSON_AddItemToObject(object, key, Number(value));
+    cJSON_AddItemToObjectCS(object, key, cJSON_CreateNumber(value));
 }
 
 template <class T, std::size_t N>
 cJSON* NumberArray(const std::array<T, N>& values, std::size_t count = N) {
     cJSON* array = cJSON_CreateArray();
     for (std::size_t i = 0; i < count && i < N; ++i) {
-        cJSON_AddItemToArray(array, Number(static_cast<double>(values[i])));
+        cJSON_AddItemToArray(array, cJSON_CreateNumber(static_cast<double>(values[i])));
     }
     return array;
 }
@@ -90,9 +70,9 @@ cJSON* ChannelsArray(const SceneConfig& s) {
         AddNumber(object, "bypass", ch.bypass);
         cJSON* crossover = cJSON_CreateObject();
         AddNumber(crossover, "bpType", ch.crossover.bpType);
-        cJSON_AddItemToObject(crossover, "hp", FilterObject(ch.crossover.hp));
-        cJSON_AddItemToObject(crossover, "lp", FilterObject(ch.crossover.lp));
-        cJSON_AddItemToObject(object, "crossover", crossover);
+        cJSON_AddItemToObjectCS(crossover, "hp", FilterObject(ch.crossover.hp));
+        cJSON_AddItemToObjectCS(crossover, "lp", FilterObject(ch.crossover.lp));
+        cJSON_AddItemToObjectCS(object, "crossover", crossover);
         cJSON* bands = cJSON_CreateArray();
         const int count = std::clamp(ch.eqSize, 0, kEqBandCount);
         for (int b = 0; b < count; ++b) {
@@ -104,7 +84,7 @@ cJSON* ChannelsArray(const SceneConfig& s) {
             AddNumber(item, "enable", band.enable);
             cJSON_AddItemToArray(bands, item);
         }
-        cJSON_AddItemToObject(object, "eqArray", bands);
+        cJSON_AddItemToObjectCS(object, "eqArray", bands);
         cJSON_AddItemToArray(channels, object);
     }
     return channels;
@@ -152,7 +132,7 @@ cJSON* CsmArray(const SourceTable& table, const std::array<std::int32_t, 18>& af
         cJSON* row = cJSON_CreateArray();
         for (int c = 0; c < kCsmColumns; ++c) {
             const auto value = flat[static_cast<std::size_t>(r * kCsmColumns + c)];
-            cJSON_AddItemToArray(row, Number(value));
+            cJSON_AddItemToArray(row, cJSON_CreateNumber(value));
         }
         cJSON_AddItemToArray(array, row);
     }
@@ -174,15 +154,15 @@ void AddCsmAndLinks(cJSON* root, const SceneConfig& s) {
         afterGain[i + 6] = s.outputs_bk[i];
         afterGain[i + 12] = s.linkOutputs[i];
     }
-    cJSON_AddItemToObject(root, "csmViceSource",
-                          CsmArray(s.csmViceSource, TableStart(s.csmViceCh)));
-    cJSON_AddItemToObject(root, "csmViceCh", CsmArray(s.csmViceCh, TableStart(s.csmViceGain)));
-    cJSON_AddItemToObject(root, "csmViceGain", CsmArray(s.csmViceGain, afterGain));
+    cJSON_AddItemToObjectCS(root, "csmViceSource",
+                            CsmArray(s.csmViceSource, TableStart(s.csmViceCh)));
+    cJSON_AddItemToObjectCS(root, "csmViceCh", CsmArray(s.csmViceCh, TableStart(s.csmViceGain)));
+    cJSON_AddItemToObjectCS(root, "csmViceGain", CsmArray(s.csmViceGain, afterGain));
 }
 
 void AddHeader(cJSON* root, const SceneConfig& s) {
     AddNumber(root, "model", kProfileModel);
-    cJSON_AddItemToObject(root, "model_name", cJSON_CreateString(kModelName));
+    cJSON_AddItemToObjectCS(root, "model_name", cJSON_CreateString(kModelName));
     AddNumber(root, "mainVolume", s.mainVolume);
     AddNumber(root, "acc", s.acc);
     AddNumber(root, "subVolume", s.subVolume);
@@ -191,19 +171,118 @@ void AddHeader(cJSON* root, const SceneConfig& s) {
 
 // The members of the routing and output part shared by every configuration object.
 void AddOutputs(cJSON* object, const SceneConfig& s) {
-    cJSON_AddItemToObject(object, "outputs", NumberArray(s.outputs));
-    cJSON_AddItemToObject(object, "outputs_bk", NumberArray(s.outputs_bk));
-    cJSON_AddItemToObject(object, "linkOutputs", NumberArray(s.linkOutputs));
-    cJSON_AddItemToObject(object, "bridgeOutputs", NumberArray(s.bridgeOutputs));
+    cJSON_AddItemToObjectCS(object, "outputs", NumberArray(s.outputs));
+    cJSON_AddItemToObjectCS(object, "outputs_bk", NumberArray(s.outputs_bk));
+    cJSON_AddItemToObjectCS(object, "linkOutputs", NumberArray(s.linkOutputs));
+    cJSON_AddItemToObjectCS(object, "bridgeOutputs", NumberArray(s.bridgeOutputs));
+}
+
+// The text cJSON_PrintUnformatted gives, written straight into one string: cJSON's printer
+// formats every number with printf and reads it back with scanf, which made a whole
+// profile take over 10 ms. Numbers: 15 significant digits, or 17 when 15 do not read back
+// equal within an epsilon of the larger, as cJSON decides.
+void AppendNumber(std::string& out, double value) {
+    if (!std::isfinite(value)) {
+        out += "null";
+        return;
+    }
+    std::array<char, 40> text{};
+    char* const last = text.data() + text.size();
+    char* end = std::to_chars(text.data(), last, value, std::chars_format::general, 15).ptr;
+    double back = 0.0;
+    std::from_chars(text.data(), end, back);
+    if (std::fabs(back - value) >
+        std::max(std::fabs(back), std::fabs(value)) * std::numeric_limits<double>::epsilon()) {
+        end = std::to_chars(text.data(), last, value, std::chars_format::general, 17).ptr;
+    }
+    out.append(text.data(), end);
+}
+
+void AppendString(std::string& out, const char* text) {
+    out += '"';
+    for (const char* c = text; c != nullptr && *c != '\0'; ++c) {
+        const auto byte = static_cast<unsigned char>(*c);
+        switch (byte) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (byte < 0x20) {
+                    std::array<char, 8> escape{};
+                    std::snprintf(escape.data(), escape.size(), "\\u%04x", byte);
+                    out += escape.data();
+                } else {
+                    out += *c;
+                }
+        }
+    }
+    out += '"';
+}
+
+void AppendValue(std::string& out, const cJSON* item) {
+    switch (item->type & 0xFF) {
+        case cJSON_NULL:
+            out += "null";
+            return;
+        case cJSON_False:
+            out += "false";
+            return;
+        case cJSON_True:
+            out += "true";
+            return;
+        case cJSON_Number:
+            AppendNumber(out, item->valuedouble);
+            return;
+        case cJSON_String:
+            AppendString(out, item->valuestring != nullptr ? item->valuestring : "");
+            return;
+        case cJSON_Raw:
+            out += item->valuestring != nullptr ? item->valuestring : "";
+            return;
+        case cJSON_Array:
+        case cJSON_Object: {
+            const bool object = (item->type & 0xFF) == cJSON_Object;
+            out += object ? '{' : '[';
+            for (const cJSON* child = item->child; child != nullptr; child = child->next) {
+                if (child != item->child) {
+                    out += ',';
+                }
+                if (object) {
+                    AppendString(out, child->string);
+                    out += ':';
+                }
+                AppendValue(out, child);
+            }
+            out += object ? '}' : ']';
+            return;
+        }
+        default:
+            return;
+    }
 }
 
 std::string Print(const JsonPtr& root) {
-    char* text = cJSON_PrintUnformatted(root.get());
-    if (text == nullptr) {
-        return {};
-    }
-    std::string out(text);
-    cJSON_free(text);
+    std::string out;
+    out.reserve(1 << 18);  // a whole profile is about 170 KB
+    AppendValue(out, root.get());
     return out;
 }
 
@@ -654,19 +733,19 @@ std::string SceneProfileText(const ModelSet& model) {
     const SceneConfig& s = model.live;
     JsonPtr root(cJSON_CreateObject());
     AddHeader(root.get(), s);
-    cJSON_AddItemToObject(root.get(), "channels", ChannelsArray(s));
-    cJSON_AddItemToObject(root.get(), "inputs", InputsArray(s));
-    cJSON_AddItemToObject(root.get(), "inputMixVolume", MixVolumeArray(s));
+    cJSON_AddItemToObjectCS(root.get(), "channels", ChannelsArray(s));
+    cJSON_AddItemToObjectCS(root.get(), "inputs", InputsArray(s));
+    cJSON_AddItemToObjectCS(root.get(), "inputMixVolume", MixVolumeArray(s));
     AddCsmAndLinks(root.get(), s);
     AddOutputs(root.get(), s);
-    cJSON_AddItemToObject(root.get(), "linkSel", NumberArray(s.linkSel));
-    cJSON_AddItemToObject(root.get(), "delayLinkSel", NumberArray(s.delayLinkSel));
-    cJSON_AddItemToObject(root.get(), "showOutChEqualizer", NumberArray(s.showOutChEqualizer));
+    cJSON_AddItemToObjectCS(root.get(), "linkSel", NumberArray(s.linkSel));
+    cJSON_AddItemToObjectCS(root.get(), "delayLinkSel", NumberArray(s.delayLinkSel));
+    cJSON_AddItemToObjectCS(root.get(), "showOutChEqualizer", NumberArray(s.showOutChEqualizer));
     AddNumber(root.get(), "currOutChannel", s.currOutChannel);
     AddNumber(root.get(), "linkMode", s.linkMode);
     AddNumber(root.get(), "lockMode", s.lockMode);
     AddNumber(root.get(), "inputThreshold", s.inputThreshold);
-    cJSON_AddItemToObject(root.get(), "inMixPhase", InMixPhaseArray(s));
+    cJSON_AddItemToObjectCS(root.get(), "inMixPhase", InMixPhaseArray(s));
     return Print(root);
 }
 
@@ -678,42 +757,42 @@ std::string WholeProfileText(const ModelSet& model) {
     for (const std::wstring& name : model.sceneNames) {
         cJSON_AddItemToArray(names, cJSON_CreateString(Base64Encode(NameEntry(name)).c_str()));
     }
-    cJSON_AddItemToObject(root.get(), "sceneName", names);
+    cJSON_AddItemToObjectCS(root.get(), "sceneName", names);
     auto addRepeated = [&](const SceneConfig& s) {
         AddCsmAndLinks(root.get(), s);
-        cJSON_AddItemToObject(root.get(), "linkSel", NumberArray(s.linkSel));
-        cJSON_AddItemToObject(root.get(), "delayLinkSel", NumberArray(s.delayLinkSel));
+        cJSON_AddItemToObjectCS(root.get(), "linkSel", NumberArray(s.linkSel));
+        cJSON_AddItemToObjectCS(root.get(), "delayLinkSel", NumberArray(s.delayLinkSel));
     };
     addRepeated(live);
     cJSON* current = cJSON_CreateObject();
-    cJSON_AddItemToObject(current, "channels", ChannelsArray(live));
-    cJSON_AddItemToObject(current, "inputs", InputsArray(live));
-    cJSON_AddItemToObject(current, "inputMixVolume", MixVolumeArray(live));
-    cJSON_AddItemToObject(current, "inMixPhase", InMixPhaseArray(live));
+    cJSON_AddItemToObjectCS(current, "channels", ChannelsArray(live));
+    cJSON_AddItemToObjectCS(current, "inputs", InputsArray(live));
+    cJSON_AddItemToObjectCS(current, "inputMixVolume", MixVolumeArray(live));
+    cJSON_AddItemToObjectCS(current, "inMixPhase", InMixPhaseArray(live));
     AddOutputs(current, live);
-    cJSON_AddItemToObject(current, "showOutChEqualizer", NumberArray(live.showOutChEqualizer));
+    cJSON_AddItemToObjectCS(current, "showOutChEqualizer", NumberArray(live.showOutChEqualizer));
     AddNumber(current, "currOutChannel", live.currOutChannel);
     AddNumber(current, "linkMode", live.linkMode);
     AddNumber(current, "lockMode", live.lockMode);
     AddNumber(current, "inputThreshold", live.inputThreshold);
-    cJSON_AddItemToObject(root.get(), "currentProfile", current);
+    cJSON_AddItemToObjectCS(root.get(), "currentProfile", current);
     for (const SceneConfig& s : model.stored) {
         addRepeated(s);
     }
     cJSON* scenes = cJSON_CreateArray();
     for (const SceneConfig& s : model.stored) {
         cJSON* object = cJSON_CreateObject();
-        cJSON_AddItemToObject(object, "channels", ChannelsArray(s));
-        cJSON_AddItemToObject(object, "inputs", InputsArray(s));
-        cJSON_AddItemToObject(object, "inputMixVolume", MixVolumeArray(s));
+        cJSON_AddItemToObjectCS(object, "channels", ChannelsArray(s));
+        cJSON_AddItemToObjectCS(object, "inputs", InputsArray(s));
+        cJSON_AddItemToObjectCS(object, "inputMixVolume", MixVolumeArray(s));
         AddOutputs(object, s);
-        cJSON_AddItemToObject(object, "showOutChEqualizer", NumberArray(s.showOutChEqualizer));
+        cJSON_AddItemToObjectCS(object, "showOutChEqualizer", NumberArray(s.showOutChEqualizer));
         AddNumber(object, "currOutChannel", s.currOutChannel);
         AddNumber(object, "linkMode", s.linkMode);
         AddNumber(object, "lockMode", s.lockMode);
         cJSON_AddItemToArray(scenes, object);
     }
-    cJSON_AddItemToObject(root.get(), "sceneArray", scenes);
+    cJSON_AddItemToObjectCS(root.get(), "sceneArray", scenes);
     return Print(root);
 }
 
