@@ -1,12 +1,15 @@
-// Whole-profile transfers against the virtual amplifier with USB full-speed pacing (1 ms per
-// report each way): the wall time of writing a whole profile and of reading the ten stored
-// scenes, against the ideal of 2 ms per round trip plus the transfer's fixed pauses (none
-// here: the pauses are the caller's and are passed as 0). Then the .wpf text and file of a
-// full profile, written and read.
+// Whole-profile transfers against the virtual amplifier: the software overhead per command
+// without transport latency, then with USB full-speed pacing (1 ms per report each way) the
+// wall time of writing a whole profile and of reading the ten stored scenes, against the
+// ideal of 2 ms per round trip plus the transfer's fixed pauses (none here: the pauses are
+// the caller's and are passed as 0). bench/state_read_bench run beside it gives the same
+// ratio for the connection's read, the reference for the virtual amplifier's own pacing.
+// Then the .wpf text and file of a full profile, written and read.
 //
 //   build/bench/transfer_bench [file runs]
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -62,10 +65,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "transfer_bench: the virtual amplifier did not open\n");
         return 1;
     }
-    amp.SetFullSpeed();
     const ModelSet profile = FullProfile();
 
+    // Without transport latency: what the transfer itself costs per command.
     auto start = Clock::now();
+    const auto idle = tonvia::tuning::SetReadWholeProfileToMCU(link, profile);
+    std::printf("latency 0: software overhead %.1f us per command (%d commands)\n",
+                Seconds(start) * 1e6 / std::max(1, idle.sent), idle.sent);
+
+    amp.SetFullSpeed();
+    start = Clock::now();
     const auto written = tonvia::tuning::SetReadWholeProfileToMCU(link, profile);
     Report("whole profile written", written, Seconds(start));
 
