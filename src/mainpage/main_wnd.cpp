@@ -331,7 +331,9 @@ void CMainWnd::ShowBox(const QString& text) {
         mHooks.messageBox(*this, text);
         return;
     }
-    CMsgWnd::ShowMessage(GetWidget(), QStringLiteral("${tips}"), text);
+    // A notice, not a question: its one button confirms.
+    CMsgWnd::ShowMessageEx(GetWidget(), QStringLiteral("${tips}"), text,
+                           {QStringLiteral("${confirm}")}, 1);
 }
 
 // ---- Notifications -------------------------------------------------------------------------
