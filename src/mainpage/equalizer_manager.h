@@ -41,7 +41,8 @@ inline constexpr unsigned WM_REFRESH_MAIN_PAGE = WM_USER + 253;
 // already closed). wParam: one of the kTransfer kinds; lParam 1 when the device answered
 // every command. EqualizerManager::OnTransferDone follows it up.
 inline constexpr unsigned WM_TRANSFER_DONE = WM_USER + 254;
-// Main-window message: a whole-profile transfer has reached stored scene wParam (1..10).
+// Main-window message: a whole-profile transfer has reached stored scene wParam (1..10);
+// 11 while the device stores the scenes it was sent.
 inline constexpr unsigned WM_BUSY_PROGRESS = WM_USER + 255;
 inline constexpr std::uintptr_t kTransferSceneAction = 0;   // load, save or delete a scene
 inline constexpr std::uintptr_t kTransferSceneProfile = 1;  // a .spf into the working scene

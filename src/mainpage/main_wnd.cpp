@@ -884,12 +884,15 @@ void CMainWnd::ShowBusyProgress(int scene) {
     if (busy == nullptr) {
         return;
     }
-    QString text = tonvia::ui::Translate(QStringLiteral("${scene_progress}"));
+    // Past the tenth scene the device stores what it was sent.
+    const bool storing = scene > kStoredSceneCount;
+    QString text = tonvia::ui::Translate(
+        storing ? QStringLiteral("${scene_commit}") : QStringLiteral("${scene_progress}"));
     text.replace(QLatin1String("%d"), QString::number(scene));
     busy->FindControl(QStringLiteral("MessageText")).SetText(text);
     UiControl bar = busy->FindControl(QStringLiteral("loading_progress"));
     bar.SetMaxValue(kStoredSceneCount);
-    bar.SetValue(scene - 1);
+    bar.SetValue(std::min(scene - 1, kStoredSceneCount));
 }
 
 void CMainWnd::OnDeviceChange(unsigned event, const DeviceChangeRecord* record) {

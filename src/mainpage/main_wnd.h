@@ -160,7 +160,8 @@ class CMainWnd final : public WindowImplBase {
     void OnResetMcuFactoryDefault(const PageRoute& route, const PageOrigin& origin);
 
     void OnDeviceChange(unsigned event, const DeviceChangeRecord* record);
-    // The busy window of a whole-profile transfer: "scene k of 10" and its bar.
+    // The busy window of a whole-profile transfer: "scene k of 10" and its bar; past the
+    // tenth, the device storing them.
     void ShowBusyProgress(int scene);
     void OnCloseWindow();
     void CloseOpenPrompts();

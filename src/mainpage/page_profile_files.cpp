@@ -138,6 +138,7 @@ void EqualizerManager::LoadWholeConfigFromFile() {
             &mStopWorker);
         PostToWindow(WM_REFRESH_MAIN_PAGE);
         if (!sent.disconnected && !sent.stopped) {
+            PostToWindow(WM_BUSY_PROGRESS, kStoredSceneCount + 1);
             PauseWorker(settle);  // the device commits the scenes to flash meanwhile
         }
         PostToWindow(WM_CLOSE_LOADING);
