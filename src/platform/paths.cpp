@@ -204,6 +204,7 @@ FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes) {
             result.error = "it is not a regular file";
         } else if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
             result.error = "it is larger than " + std::to_string(maxBytes) + " bytes";
+            result.tooLarge = true;
         }
         return !result.error.empty();
     };

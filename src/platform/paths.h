@@ -42,6 +42,7 @@ bool WriteFileAtomically(const std::string& path, std::span<const char> bytes,
 struct FileRead {
     std::optional<std::string> bytes;  // the whole file, when it could be read
     bool missing = false;              // nothing exists at the path
+    bool tooLarge = false;             // a regular file over the limit
     std::string error;                 // otherwise, why it could not be read
 };
 
