@@ -223,6 +223,7 @@ TEST_F(Packages, ExtractedResourcesAreWrittenOnlyToOurOwnFiles) {
 
     // A link planted under the name must not redirect the write.
     std::ofstream("victim") << "untouched";
+    fs::remove(mRuntime / "planted.bin");
     fs::create_symlink(fs::absolute("victim"), mRuntime / "planted.bin");
     EXPECT_EQ(ExtractResource("planted.bin", kToolResource, kResourceType), kFileNotCreated);
     EXPECT_EQ(Read("victim"), "untouched");
