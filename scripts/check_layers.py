@@ -31,6 +31,7 @@ ALLOWED = {
 # Plain C++ everywhere but the window layers (profiles and firmware keep their Qt halves
 # in files named *_wnd.*).
 QT_FREE = CORE | {"sim", "cli"}
+HALF_QT = {"profiles", "firmware"}
 OS_HEADER = re.compile(
     r'#include <(unistd|fcntl|sys/|hidapi|libudev|iconv|spawn|poll|dlfcn|pthread|signal|pwd|windows)')
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+(?:/math)?)/')
@@ -65,8 +66,10 @@ def main():
                     target = target.split("/")[0]
                 if target != folder and target not in allowed:
                     problems.append(f"{where}  ({folder} may not use {target})")
-            if folder in QT_FREE and QT_INCLUDE.match(line):
-                problems.append(f"{where}  (no Qt in {folder})")
+            if QT_INCLUDE.match(line) and (
+                    folder in QT_FREE or (folder in HALF_QT and not path.stem.endswith("_wnd"))):
+                problems.append(f"{where}  (no Qt in {folder} outside *_wnd files)"
+                                if folder in HALF_QT else f"{where}  (no Qt in {folder})")
             if folder not in ("platform", "ui", "app") and OS_HEADER.match(line.strip()):
                 problems.append(f"{where}  (operating-system headers belong in platform/)")
     for problem in problems:

@@ -94,6 +94,69 @@ std::optional<std::string> PrivateWorkFolder(const std::string& name) {
     return path;
 }
 
+PrivateWrite WritePrivateFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    // O_NOFOLLOW refuses a link at the last component; truncation waits until the open
+    // file is known to be ours.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return PrivateWrite::kCannotCreate;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+        ::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return PrivateWrite::kCannotCreate;
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    const bool closed = ::close(fd) == 0;
+    return done == bytes.size() && closed ? PrivateWrite::kWritten : PrivateWrite::kShortWrite;
+}
+
+bool EmptyFolder(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(folder, ec);
+    if (ec || !fs::is_directory(status)) {
+        return false;
+    }
+    bool ok = true;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        // remove_all removes a link itself and does not descend into what it names.
+        std::error_code removeError;
+        fs::remove_all(it->path(), removeError);
+        ok = ok && !removeError;
+    }
+    return ok && !ec;
+}
+
+bool RemoveFolderTree(const std::string& folder) {
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(folder, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return true;
+    }
+    return EmptyFolder(folder) && ::rmdir(folder.c_str()) == 0;
+}
+
+bool RenameReplacing(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
 namespace {
 
 // The file that `path` finally names once symbolic links are followed; it may not exist

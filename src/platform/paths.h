@@ -1,6 +1,7 @@
 #pragma once
 // Folders and files the program uses, in their Linux places.
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -29,6 +30,29 @@ bool MakeFolders(const std::string& path);
 // missing; refused (nullopt) when it is a symbolic link, not a folder, or owned by another
 // user.
 std::optional<std::string> PrivateWorkFolder(const std::string& name);
+
+// How WritePrivateFile ended.
+enum class PrivateWrite { kWritten, kCannotCreate, kShortWrite };
+
+// Creates or truncates the regular file `path` with mode 0600 and writes `bytes`. A
+// symbolic link, anything but a regular file, or a file of another user at the path is
+// refused (kCannotCreate), so a name planted in a shared temporary folder cannot redirect
+// the write.
+PrivateWrite WritePrivateFile(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Removes everything inside `folder` (files, subfolders, links: a link is removed, never
+// followed) and keeps the folder. False when `folder` is a symbolic link or not a folder,
+// or something could not be removed.
+bool EmptyFolder(const std::string& folder);
+
+// EmptyFolder, then the folder itself. True also when nothing exists at the path.
+bool RemoveFolderTree(const std::string& folder);
+
+// Renames `from` to `to`, replacing a file of that name. False when `from` is missing.
+bool RenameReplacing(const std::string& from, const std::string& to);
+
+// Removes the file (or link) at `path`; true when nothing is there afterwards.
+bool RemoveFile(const std::string& path);
 
 // Writes the whole file or nothing: a temporary file beside it, flushed to disk, then
 // renamed over the target. A symbolic link is followed, so the file it names is replaced

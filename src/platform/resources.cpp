@@ -31,6 +31,15 @@ bool RegisterResource(std::string_view name, const std::uint8_t* begin, const st
     return RegisterResource(name, ResourceBytes(begin, static_cast<std::size_t>(end - begin)));
 }
 
+void UnregisterResource(std::string_view name) {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    const auto it = registry.entries.find(name);
+    if (it != registry.entries.end()) {
+        registry.entries.erase(it);
+    }
+}
+
 std::optional<ResourceBytes> FindResource(std::string_view name) {
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);

@@ -15,6 +15,9 @@ using ResourceBytes = std::span<const std::uint8_t>;
 bool RegisterResource(std::string_view name, ResourceBytes bytes);
 bool RegisterResource(std::string_view name, const std::uint8_t* begin, const std::uint8_t* end);
 
+// Forgets the bytes registered under `name` (tests of a missing resource).
+void UnregisterResource(std::string_view name);
+
 // The bytes registered under `name`, or nullopt.
 std::optional<ResourceBytes> FindResource(std::string_view name);
 

@@ -1,0 +1,1 @@
+placeholder uboot.boot of the download tool
