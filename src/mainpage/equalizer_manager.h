@@ -25,6 +25,7 @@
 #include "tuning/session.h"
 #include "ui/control.h"
 
+class CForceUpdateWnd;
 class CSceneWnd;
 class WindowImplBase;
 
@@ -57,6 +58,9 @@ struct ConnectionHooks {
     std::function<bool(const QString& text)> askBox;
     // Closes the input mixer and firmware dialogs that must not outlive a connection.
     std::function<void()> closeDeviceDialogs;
+    // Closes the firmware update dialog when an amplifier connects, unless its worker
+    // still installs. A removal leaves it open: its result must stay readable.
+    std::function<void()> closeUpdateDialog;
     // The two-choice box: 1 or 2 for the option chosen, 0 cancelled.
     std::function<int(const QString& text, const QStringList& choices)> choiceBox;
     // A box with three buttons (confirm, cancel, third): their close codes 1, 0 and 2.
@@ -148,8 +152,12 @@ class EqualizerManager {
     void OnConnected();
     void DevicePlugin(const std::string& path);
     void DevicePlugOut(const std::string& path);
-    // WM_FORCE_UPDATE: the offer of the carried firmware.
+    // WM_FORCE_UPDATE: the offer of the carried firmware, and the forced update when it is
+    // accepted (page_firmware.cpp).
     void ForceUpdate();
+    // The firmware update dialog from the option menu, or after the amplifier reported
+    // that it does not run its normal firmware; `path` preselects a package.
+    void ShowUpdateFw(const QString& path = {});
     void ResetMcuFactoryDefault();
     void ShowConnectState(ConnectState state);
     // A firmware transfer runs (16 or 32): the connection changes nothing then.
@@ -186,9 +194,10 @@ class EqualizerManager {
 
     WindowImplBase* mWindow = nullptr;
     ConnectionHooks mHooks;
-    std::string mDevicePath;     // the open device's path, for removals of other devices
-    bool mForcedUpdate = false;  // a firmware update dialog runs (set by the update dialogs)
-    bool mMenuUpdate = false;
+    std::string mDevicePath;               // the open device's path, for removals of other devices
+    bool mForcedUpdate = false;            // the forced update runs
+    bool mMenuUpdate = false;              // the firmware update dialog runs
+    CForceUpdateWnd* mForceWnd = nullptr;  // while it is open
 
     std::thread mWorker;
     std::atomic<bool> mStopWorker{false};

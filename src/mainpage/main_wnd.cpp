@@ -18,6 +18,7 @@
 #include "dialogs/name_msg_wnd.h"
 #include "dialogs/noise_threshold_wnd.h"
 #include "graph/graph_controls.h"
+#include "mainpage/update_wnds.h"
 #include "model/positions.h"
 #include "model/product.h"
 #include "platform/log.h"
@@ -197,7 +198,16 @@ void CMainWnd::OnInit() {
     ConnectionHooks hooks;
     hooks.showBox = [this](const QString& text) { ShowBox(text); };
     hooks.askBox = [this](const QString& text) { return AskBox(text); };
-    hooks.closeDeviceDialogs = [] {};  // the mixer and the update dialogs come later
+    hooks.closeDeviceDialogs = [] {};  // the input mixer comes later
+    hooks.closeUpdateDialog = [] {
+        // The tool restarts the amplifier on its own while it installs.
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* update = dynamic_cast<CUpdateFwWnd*>(WindowImplBase::FromWidget(widget));
+            if (update != nullptr && !update->WorkerRunning() && !update->IsClosing()) {
+                update->Close(0);
+            }
+        }
+    };
     hooks.choiceBox = [this](const QString& text, const QStringList& choices) {
         Handled("ChoiceBox");
         if (mHooks.choiceBox) {
@@ -644,10 +654,16 @@ void CMainWnd::OnSetChDelayLink(const PageRoute& route, const PageOrigin& origin
 }
 
 void CMainWnd::OnFirmwareUpgrade(const PageRoute& route, const PageOrigin&) {
-    // A plug-out during the update shows no box while this flag is set.
-    mMenuUpdate = true;
-    Pending(route.action, -1);
-    mMenuUpdate = false;
+    Handled(PageActionName(route.action));
+    ShowUpdateFw();
+}
+
+void CMainWnd::ShowUpdateFw() {
+    if (mHooks.updateFw) {
+        mHooks.updateFw(*this);
+        return;
+    }
+    mManager.ShowUpdateFw();
 }
 
 // ---- Menus ---------------------------------------------------------------------------------
@@ -796,7 +812,8 @@ void CMainWnd::OnMessage(WindowMessage& message) {
         }
         case WM_DEVICE_STATUS_UNNORMAL:
             ShowBox(QStringLiteral("${device_status_unnormal}"));
-            Pending(PageAction::FirmwareUpgrade, -1);
+            Handled(PageActionName(PageAction::FirmwareUpgrade));
+            ShowUpdateFw();
             return;
         case WM_DEVICE_REBOOT:
             if (mBusyWindow) {
@@ -886,8 +903,8 @@ void CMainWnd::ShowBusyProgress(int scene) {
     }
     // Past the tenth scene the device stores what it was sent.
     const bool storing = scene > kStoredSceneCount;
-    QString text = tonvia::ui::Translate(
-        storing ? QStringLiteral("${scene_commit}") : QStringLiteral("${scene_progress}"));
+    QString text = tonvia::ui::Translate(storing ? QStringLiteral("${scene_commit}")
+                                                 : QStringLiteral("${scene_progress}"));
     text.replace(QLatin1String("%d"), QString::number(scene));
     busy->FindControl(QStringLiteral("MessageText")).SetText(text);
     UiControl bar = busy->FindControl(QStringLiteral("loading_progress"));

@@ -54,6 +54,8 @@ struct MainWndHooks {
     // The open (save false) or save dialog with one filter; the chosen path, empty when
     // cancelled (the window adds a missing extension).
     std::function<QString(WindowImplBase& owner, bool save, const QString& filter)> fileDialog;
+    // Opens the firmware update dialog instead of the real one (tests).
+    std::function<void(WindowImplBase& owner)> updateFw;
     // The scene name entry: 1 confirmed with `name` replaced, 0 cancelled.
     std::function<int(WindowImplBase& owner, std::wstring& name)> nameBox;
     // Starts the program again (after a display change).
@@ -168,6 +170,7 @@ class CMainWnd final : public WindowImplBase {
     void MoveFocus(const QString& from, bool forward);
     void DelaySliderVisibility(const QString& focused);
     void ShowBox(const QString& text);
+    void ShowUpdateFw();
     bool AskBox(const QString& text);
     // A handler whose page operation comes with the editing operations: logged only.
     void Pending(PageAction action, int index);
@@ -188,7 +191,6 @@ class CMainWnd final : public WindowImplBase {
 
     MainWndHooks mHooks;
     bool mWatching = false;
-    bool mMenuUpdate = false;
     int getMainVolumeTimer = 0;
     std::vector<std::string> mHandled;
     std::unique_ptr<QObject> mWindowFilter;

@@ -23,6 +23,9 @@ inline QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// The marker file "noForceUpdate.ini" in the current folder: no forced update is offered.
+bool NoForceUpdate();
+
 // A switch button of the page and the texts of its two states.
 struct SwitchButton {
     const char* name;

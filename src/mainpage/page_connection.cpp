@@ -6,6 +6,8 @@
 #include <chrono>
 
 #include "mainpage/equalizer_manager.h"
+#include "mainpage/page_common.h"
+#include "mainpage/update_wnds.h"
 #include "model/product.h"
 #include "platform/log.h"
 #include "platform/settings.h"
@@ -17,10 +19,6 @@ namespace {
 constexpr std::uint32_t kRed = 0xFFFF0000;
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 constexpr auto kCurvePause = std::chrono::milliseconds(1000);
-
-bool NoForceUpdate() {
-    return IsLocalFileExist("noForceUpdate.ini");
-}
 
 }  // namespace
 
@@ -57,8 +55,7 @@ void EqualizerManager::ShowConnectState(ConnectState state) {
     }
 }
 
-void EqualizerManager::PostToWindow(unsigned message, std::uintptr_t wParam,
-                                    std::intptr_t lParam) {
+void EqualizerManager::PostToWindow(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     if (mWindow != nullptr) {
         tonvia::ui::PostMessageTo(mWindow->GetHWND(), message, wParam, lParam);
     }
@@ -118,8 +115,17 @@ void EqualizerManager::ConnectDevice(bool showError) {
     if (mHooks.closeDeviceDialogs) {
         mHooks.closeDeviceDialogs();
     }
+    if (mHooks.closeUpdateDialog) {
+        mHooks.closeUpdateDialog();
+    }
     LogPrintA("Connect OK\xEF\xBC\x81\n");
     ShowConnectState(ConnectState::Connecting);
+    if (!tonvia::mainpage::NoForceUpdate() && mForcedUpdate && mForceWnd != nullptr) {
+        // Back in the middle of the forced update: its dialog takes the next step.
+        ShowConnectState(ConnectState::Connected);
+        mForceWnd->Reconnect();
+        return;
+    }
     link.DisableQueue();
     PostToWindow(WM_SHOW_LOADING);
     const auto plan = tonvia::tuning::PlanStateRead(Model());
@@ -184,7 +190,7 @@ void EqualizerManager::OnConnected() {
             PostToWindow(WM_DSP_FW_NEWER);
             break;
         case FirmwareAge::DeviceOlder:
-            if (!NoForceUpdate()) {
+            if (!tonvia::mainpage::NoForceUpdate()) {
                 PostToWindow(WM_FORCE_UPDATE);
             }
             break;
@@ -241,17 +247,6 @@ void EqualizerManager::DevicePlugOut(const std::string& path) {
         PostToWindow(WM_SHOW_PLUGOUT);
         LogPrintA("DisconnectMsgThread end!\n");
     }
-}
-
-void EqualizerManager::ForceUpdate() {
-    if (NoForceUpdate()) {
-        return;
-    }
-    // The update dialogs come with the firmware work; until then the offer is logged.
-    LogPrintA(
-        "ForceUpdate: device firmware %d.%d is older than %d.%d; the update dialog is not "
-        "built yet\n",
-        Live().mainVersion, Live().slaveVersion, INNER_FW_MAJOR, INNER_FW_MINOR);
 }
 
 void EqualizerManager::ResetMcuFactoryDefault() {

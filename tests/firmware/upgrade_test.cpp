@@ -2,6 +2,8 @@
 // reconnection into the upgrade firmware, and the ends of a transfer.
 #include "firmware/upgrade.h"
 
+#include "firmware/install.h"
+
 #include <gtest/gtest.h>
 
 #include "firmware_fixture.h"
@@ -133,6 +135,32 @@ TEST_F(Upgrade, NamesChooseTheFlowAndADownloadScriptSendsNothing) {
     EXPECT_EQ(upgrader.UpgradeStart("/nonexistent/v2_MCU_UPG.BIN", false), UPG_FILE_OPEN_FAIL);
     EXPECT_TRUE(amp.Requests().empty());
     EXPECT_EQ(session.Link().sys_upg_status.load(), UPG_IDLE);
+}
+
+TEST(UpgradeProgress, TheCreepSlowsAfterTenPercentAndUpdateFilesAreToldFromPackages) {
+    int percent = 0;
+    int ticks = 0;
+    for (int tick = 0; tick < 10; ++tick) {
+        percent = CreepProgress(percent, ticks);
+    }
+    EXPECT_EQ(percent, 10);
+    percent = CreepProgress(percent, ticks);
+    EXPECT_EQ(percent, 11);  // 10 x 1 reaches 10
+    percent = CreepProgress(percent, ticks);
+    EXPECT_EQ(percent, 11);  // 11 needs two ticks
+    for (int tick = 0; tick < 5000; ++tick) {
+        percent = CreepProgress(percent, ticks);
+    }
+    EXPECT_EQ(percent, 80);
+    EXPECT_TRUE(IsDirectUpdateFile("C:\\fw\\pvq6_mcu_upg.bin"));
+    EXPECT_TRUE(IsDirectUpdateFile("/x/A_UPG_FW.BIN"));
+    EXPECT_FALSE(IsDirectUpdateFile("/x/readme.txt"));
+    const std::string package =
+        firmware_testing::WriteTemp("PVQ6_MCU_UPG.bin", {'P', 'K', 3, 4, 0});
+    EXPECT_FALSE(IsDirectUpdateFile(package));  // a package of the same name
+    const std::string image =
+        firmware_testing::WriteTemp("PVQ6_MCU_UPG.bin", MakeImage(1, 77, Payload(4)));
+    EXPECT_TRUE(IsDirectUpdateFile(image));
 }
 
 }  // namespace

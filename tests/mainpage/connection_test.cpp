@@ -145,6 +145,7 @@ TEST_F(Connection, AForeignModelIsTurnedAwayAndTheBootLoaderOffersTheUpdate) {
     EXPECT_TRUE(PumpUntil([this] { return !boxes.empty(); }));
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes[0], QStringLiteral("${device_status_unnormal}"));
+    EXPECT_EQ(updateDialogs, 1);  // the update dialog follows the notice
 }
 
 TEST_F(Connection, UnplugNoticesAndReplugConnectsAgain) {

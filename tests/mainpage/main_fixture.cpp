@@ -32,6 +32,10 @@ void MainWindowTest::SetUp() {
     instanceName = "TONVIA_TEST_" + std::to_string(getpid()) + "_" + std::to_string(++gInstance);
     hooks.messageBox = [this](WindowImplBase&, const QString& text) { boxes.push_back(text); };
     hooks.restart = [this] { ++restarts; };
+    // Questions are declined and the update dialog only counted, unless a test says
+    // otherwise: a real modal window would wait for a user.
+    hooks.askBox = [](WindowImplBase&, const QString&) { return false; };
+    hooks.updateFw = [this](WindowImplBase&) { ++updateDialogs; };
     // Unplugged unless a test plugs it in before Open: the page then starts disconnected.
     tonvia::sim::Options options;
     options.plugged = false;

@@ -36,6 +36,7 @@ class MainWindowTest : public ::testing::Test {
     std::vector<QString> boxes;
     int quits = 0;
     int restarts = 0;
+    int updateDialogs = 0;
 };
 
 // The language key's text in the current language.

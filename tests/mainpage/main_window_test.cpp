@@ -169,6 +169,8 @@ TEST_F(MainWindow, UnrelatedDeviceChangesNothing) {
 }
 
 TEST_F(MainWindow, MessagesReachTheirHandlers) {
+    bool offered = false;  // the forced update's question, declined
+    hooks.askBox = [&](WindowImplBase&, const QString&) { return !(offered = true); };
     CMainWnd& main = Open();
     Pump();
     tonvia::ui::PostMessageTo(main.GetHWND(), WM_CONNECT_FAIL);
@@ -181,6 +183,7 @@ TEST_F(MainWindow, MessagesReachTheirHandlers) {
          {"OnConnected", "ForceUpdate", "CloseLoading", "ReadDspValueCallback"}) {
         EXPECT_TRUE(Reached(main, handler)) << handler;
     }
+    EXPECT_TRUE(offered);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], QStringLiteral("${device_connect_fail}"));
 }
