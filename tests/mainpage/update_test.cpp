@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QThread>
@@ -13,6 +14,7 @@
 #include "firmware/upgrade.h"
 #include "main_fixture.h"
 #include "mainpage/update_wnds.h"
+#include "sim/control.h"
 
 namespace mainpage_testing {
 namespace {
@@ -149,6 +151,56 @@ TEST_F(Updates, TheForcedUpdateWithoutAPackageSaysSo) {
     EXPECT_EQ(dialog->CurrentKind(), CForceUpdateWnd::kIdle);
     dialog->Close(0);
     Pump();
+}
+
+// The whole forced update with the carried placeholder package and its tool: the offer,
+// the install, the factory reset after the first return and the end after the second; the
+// state is then read again and shows the new version.
+TEST_F(Updates, TheForcedUpdateInstallsResetsAndReadsTheAmplifierAgain) {
+    const std::string socket = (std::filesystem::temp_directory_path() /
+                                ("tonvia-ctl-" + std::to_string(getpid()) + ".sock"))
+                                   .string();
+    tonvia::sim::ControlEndpoint control(*amp);
+    ASSERT_TRUE(control.Start(socket));
+    setenv(tonvia::sim::kControlEnvironment, socket.c_str(), 1);
+    amp->SetFirmwareVersion(2, 27);
+    amp->Edit([](tonvia::sim::DeviceState& d) { d.scenes[0].trimHundredths[0] = 1500; });
+    hooks.askBox = [](WindowImplBase&, const QString&) { return true; };
+    bool started = false;
+    bool closed = false;
+    QTimer driver;
+    driver.setInterval(20);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* force = dynamic_cast<CForceUpdateWnd*>(WindowImplBase::FromWidget(widget));
+            if (force == nullptr || !widget->isVisible()) {
+                continue;
+            }
+            if (!started) {
+                started = true;
+                force->FindControl(QStringLiteral("check_box_facotry")).Selected(true);
+                Click(*force, "update_btn");
+            } else if (force->Finished() && !closed) {
+                closed = true;
+                EXPECT_EQ(Tips(*force), Tr("${update_finish}"));
+                Click(*force, "closebtn");
+            }
+        }
+    });
+    driver.start();
+    CMainWnd& main = OpenConnected();
+    QElapsedTimer clock;
+    clock.start();
+    while (!(closed && main.Manager().Device().IsQueueEnabled()) && clock.elapsed() < 60000) {
+        Pump();
+        QThread::msleep(5);
+    }
+    unsetenv(tonvia::sim::kControlEnvironment);
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(main.Manager().Live().slaveVersion, 28);
+    EXPECT_EQ(amp->Snapshot().slaveVersion, 28);
+    EXPECT_EQ(amp->Snapshot().scenes[0].trimHundredths[0], 0);  // the factory reset ran
 }
 
 }  // namespace
