@@ -26,6 +26,8 @@ class Amplifier {
 
     // Every n-th firmware data block is first answered "not ready" (0: never).
     void SetNotReadyEvery(int n) { mNotReadyEvery = n; }
+    // Every upgrade start is answered "not ready".
+    void SetRefuseUpgradeStart(bool refuse) { mRefuseUpgradeStart = refuse; }
 
   private:
     Outcome HandleMcu(const Request& request);
@@ -41,6 +43,7 @@ class Amplifier {
 
     DeviceState mState;
     int mNotReadyEvery = 8;
+    bool mRefuseUpgradeStart = false;
     bool mErasePending = false;
 };
 

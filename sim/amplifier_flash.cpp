@@ -59,7 +59,7 @@ Outcome Amplifier::HandleFlash(const Request& request) {
             for (auto& b : image.head) {
                 b = in.U8();
             }
-            if (!in.Ok()) {
+            if (!in.Ok() || mRefuseUpgradeStart) {
                 return Reply(Ack(kFlash, kFlashUpgradeStart, kAckNotReady));
             }
             mState.images.push_back(std::move(image));

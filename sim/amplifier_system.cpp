@@ -151,7 +151,7 @@ Outcome Amplifier::HandleMcu(const Request& request) {
             for (auto& b : image.head) {
                 b = in.U8();
             }
-            if (!in.Ok()) {
+            if (!in.Ok() || mRefuseUpgradeStart) {
                 return ack(kAckNotReady);
             }
             mState.images.push_back(std::move(image));

@@ -27,6 +27,7 @@ struct PendingReport {
 struct Core {
     explicit Core(Options options) : options(std::move(options)), amplifier(this->options.state) {
         amplifier.SetNotReadyEvery(this->options.notReadyEvery);
+        amplifier.SetRefuseUpgradeStart(this->options.refuseUpgradeStart);
         plugged = this->options.plugged;
     }
 

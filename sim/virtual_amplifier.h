@@ -29,6 +29,8 @@ struct Options {
     std::chrono::milliseconds rebootDelay{300};
     // Every n-th firmware data block is answered "not ready" first (0: never).
     int notReadyEvery = 8;
+    // Every upgrade start (MCU, boot loader, DSP flash) is refused.
+    bool refuseUpgradeStart = false;
     bool plugged = true;
     DeviceState state = FactoryState();
 };

@@ -128,6 +128,51 @@ TEST_F(Upgrade, AnUnplugMidwayFailsAndLeavesTheBootLoader) {
     EXPECT_EQ(session.Link().sys_upg_status.load(), UPG_IDLE);
 }
 
+TEST(UpgradeStart, ARefusedStartStopsMcuAndFlashAtOnceAndTheBootLoaderAtItsFirstStep) {
+    tonvia::sim::Options options;
+    options.refuseUpgradeStart = true;
+    struct Case {
+        const char* name;
+        std::uint8_t fwId;
+        unsigned start;
+        int firstStep;  // -1: no step follows
+    };
+    const Case cases[] = {
+        {"a_MCU_UPG.BIN", 1, UPG_DEVICE_NOT_READY, -1},
+        {"a_FLASH_UPG.BIN", 2, UPG_DEVICE_NOT_READY, -1},
+        {"a_BL_UPG.BIN", 1, UPG_FILE_VALID, kUpgradeFailed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tonvia::sim::VirtualAmplifier amp(options);
+        tonvia::tuning::Session session(amp);
+        session.Link().OpenHIDDevice();
+        session.Link().Hand_Connect();
+        const std::string path =
+            firmware_testing::WriteTemp(c.name, MakeImage(c.fwId, 77, Payload(64)));
+        Upgrader upgrader(session.Link(), kQuick);
+        EXPECT_EQ(upgrader.UpgradeStart(path, false), c.start);
+        if (c.firstStep >= 0) {
+            EXPECT_EQ(upgrader.UpgradeStep(), c.firstStep);
+        }
+        EXPECT_EQ(session.Link().sys_upg_status.load(), UPG_IDLE);
+        EXPECT_TRUE(amp.Snapshot().images.empty());
+    }
+}
+
+TEST_F(Upgrade, AnMcuImageOfWholeBlocksStartsWithAFullBlock) {
+    const std::string path =
+        firmware_testing::WriteTemp("B_MCU_UPG.BIN", MakeImage(1, 77, Payload(64)));
+    Upgrader upgrader(session.Link(), kQuick);
+    ASSERT_EQ(upgrader.UpgradeStart(path, false), UPG_FILE_VALID);
+    EXPECT_EQ(Run(upgrader), (std::vector<int>{50, 100, kUpgradeSucceeded}));
+    std::vector<std::uint32_t> offsets;
+    for (const auto& block : Sent(3, 0x03)) {
+        offsets.push_back(Offset(block));
+    }
+    EXPECT_EQ(offsets, (std::vector<std::uint32_t>{32, 0}));
+}
+
 TEST_F(Upgrade, NamesChooseTheFlowAndADownloadScriptSendsNothing) {
     Upgrader upgrader(session.Link(), kQuick);
     EXPECT_EQ(upgrader.UpgradeStart("C:\\fw\\Download.Bat", false), UPG_FILE_VALID);
