@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "graph/equalizer.h"
+#include "mainpage/compressors_on_wnd.h"
 #include "mainpage/equalizer_manager.h"
 #include "mainpage/page_common.h"
 #include "platform/log.h"
@@ -198,6 +199,10 @@ bool EqualizerManager::Edit(const PageRoute& route, const QString& item) {
             return true;
         case PageAction::LoadWholeFromFile:
             LoadWholeConfigFromFile();
+            return true;
+        case PageAction::CompressorsOn:
+            CCompressorsOnWnd::ShowCompressorsOn(
+                mWindow != nullptr ? mWindow->GetWidget() : nullptr, *this);
             return true;
         case PageAction::LoadSceneFromDsp:
             LoadSenceConfigFromDSP();

@@ -23,6 +23,7 @@
 
 #include "graph/equalizer.h"
 #include "main_fixture.h"
+#include "mainpage/compressors_on_wnd.h"
 #include "mainpage/scene_wnd.h"
 #include "model/positions.h"
 #include "ui/menu.h"
@@ -529,6 +530,35 @@ TEST_F(Edits, AWholeProfileIsSavedFromTheScenesAndWrittenBack) {
     EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_TRUE(std::find(boxes.begin(), boxes.end(), "${scene_transfer_fail}") != boxes.end());
     QDir(dir).removeRecursively();
+}
+
+// The compressors of the six channels: their columns only, typed values sent queued, the
+// on box through the channel operation, and the focus moving round the grid.
+TEST_F(Edits, TheCompressorsDialogEditsTheSixChannels) {
+    CMainWnd& main = OpenConnected();
+    auto* dialog = new CCompressorsOnWnd(main.Manager());
+    ASSERT_TRUE(dialog->Create(main.GetWidget(), QStringLiteral("compressorsonwnd")));
+    dialog->ShowWindow();
+    Pump();
+    EXPECT_TRUE(dialog->FindControl(QStringLiteral("column_5")).IsVisible());
+    EXPECT_FALSE(dialog->FindControl(QStringLiteral("column_6")).IsVisible());
+    EXPECT_FALSE(dialog->FindControl(QStringLiteral("column_7")).IsVisible());
+    auto* threshold = dialog->FindControl(QStringLiteral("edit_threshold_1")).As<QLineEdit>();
+    ASSERT_NE(threshold, nullptr);
+    threshold->setText(QStringLiteral("20.55"));
+    QTest::keyClick(threshold, Qt::Key_Return);
+    dialog->FindControl(QStringLiteral("box_enable_3")).As<QAbstractButton>()->click();
+    const DeviceState d = Settled();
+    EXPECT_EQ(threshold->text(), "20.5dB");
+    EXPECT_EQ(d.scenes[0].compressor2[1].thresholdInt, 20);
+    EXPECT_EQ(d.scenes[0].compressor2[1].thresholdTenths, 5);
+    EXPECT_EQ(d.scenes[0].compressorOn[3], 1);
+    auto* release = dialog->FindControl(QStringLiteral("edit_release_time_5")).As<QLineEdit>();
+    release->setFocus();
+    QTest::keyClick(release, Qt::Key_Right);
+    EXPECT_TRUE(dialog->FindControl(QStringLiteral("edit_threshold_0")).Widget()->hasFocus());
+    dialog->Close(0);
+    Pump();
 }
 
 // A profile written by a worker: the page follows the record on the UI thread and the
