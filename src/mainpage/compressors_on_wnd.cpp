@@ -119,3 +119,101 @@ void CCompressorsOnWnd::Notify(TNotifyUI& msg) {
     }
     DialogImplBase::Notify(msg);
 }
+
+// ---- CCompressorWnd ----
+
+namespace {
+
+using tonvia::tuning::CompressorParam;
+
+// The parameter a control name stands for ("slider_ratio", "edit_ratio"), -1 for none.
+int ParamOfName(const QString& name) {
+    for (int p = 0; p < tonvia::tuning::kCompressorParams; ++p) {
+        const QLatin1String param(tonvia::tuning::ParamInfo(static_cast<CompressorParam>(p)).name);
+        if (name == QLatin1String("slider_") + param || name == QLatin1String("edit_") + param) {
+            return p;
+        }
+    }
+    return -1;
+}
+
+constexpr const char* kSliderLogs[] = {
+    "set Noise slider to %s\n", "set Ratio slider to %s\n", "set AttackTime slider to %s\n",
+    "set ReleaseTime slider to %s\n", "set SoftKnee slider to %s\n"};
+
+}  // namespace
+
+CCompressorWnd::CCompressorWnd(EqualizerManager& owner)
+    : mOwner(owner), mChannel(owner.CurrentChannel()) {}
+
+void CCompressorWnd::OnInit() {
+    FindControl(QStringLiteral("curr_channel_text"))
+        .SetText(QString::asprintf("CH%d", mChannel + 1));
+    FindControl(QStringLiteral("btn_bp"))
+        .Selected(mOwner.Live().compBypass[static_cast<std::size_t>(mChannel)] != 0, false);
+    for (int p = 0; p < tonvia::tuning::kCompressorParams; ++p) {
+        Show(p, tonvia::tuning::CompressorParamValue(mOwner.Live(), mChannel,
+                                                     static_cast<CompressorParam>(p)));
+    }
+    tonvia::dialogs::FitWindowToContents(*this);
+    mReady = true;
+}
+
+void CCompressorWnd::Show(int param, int sliderValue) {
+    const auto& info = tonvia::tuning::ParamInfo(static_cast<CompressorParam>(param));
+    FindControl(QStringLiteral("edit_") + QLatin1String(info.name))
+        .SetText(QString::fromStdString(
+            tonvia::tuning::CompressorParamText(static_cast<CompressorParam>(param), sliderValue)));
+    FindControl(QStringLiteral("slider_") + QLatin1String(info.name)).SetValue(sliderValue);
+}
+
+void CCompressorWnd::Take(int param, int sliderValue) {
+    const auto& info = tonvia::tuning::ParamInfo(static_cast<CompressorParam>(param));
+    UiControl slider = FindControl(QStringLiteral("slider_") + QLatin1String(info.name));
+    const int stored = tonvia::tuning::SetCompressorParam(mOwner.Session(), mChannel,
+                                                          static_cast<CompressorParam>(param),
+                                                          sliderValue, RangeOf(slider));
+    LogPrintA(
+        kSliderLogs[param],
+        tonvia::tuning::CompressorParamText(static_cast<CompressorParam>(param), stored).c_str());
+    Show(param, stored);
+}
+
+void CCompressorWnd::Notify(TNotifyUI& msg) {
+    const QString name = msg.pSender.GetName();
+    const QString& type = msg.sType;
+    if (!mReady) {
+        DialogImplBase::Notify(msg);
+        return;
+    }
+    if (name == QLatin1String("btn_bp") && type == QLatin1String(DUI_MSGTYPE_SELECTCHANGED)) {
+        tonvia::tuning::SetCompressorBypass(mOwner.Session(), mChannel, msg.pSender.IsSelected());
+        return;
+    }
+    const int param = ParamOfName(name);
+    if (param < 0) {
+        DialogImplBase::Notify(msg);
+        return;
+    }
+    const auto p = static_cast<CompressorParam>(param);
+    const auto& info = tonvia::tuning::ParamInfo(p);
+    UiControl slider = FindControl(QStringLiteral("slider_") + QLatin1String(info.name));
+    const bool edit = name.startsWith(QLatin1String("edit_"));
+    if (edit && (type == QLatin1String(DUI_MSGTYPE_KILLFOCUS) ||
+                 type == QLatin1String(DUI_MSGTYPE_RETURN))) {
+        Show(param, tonvia::tuning::CommitCompressorParamText(mOwner.Session(), mChannel, p,
+                                                              msg.pSender.GetText().toStdString(),
+                                                              RangeOf(slider)));
+    } else if (!edit && (type == QLatin1String(DUI_MSGTYPE_VALUECHANGED) ||
+                         type == QLatin1String(DUI_MSGTYPE_VALUECHANGED_MOVE))) {
+        Take(param, msg.pSender.GetValue());
+    } else if (edit && (type == QLatin1String(DUI_MSGTYPE_VALUECHANGED_UP) ||
+                        type == QLatin1String(DUI_MSGTYPE_VALUECHANGED_DOWN))) {
+        // One step from the value shown, off the step grid.
+        Take(param, tonvia::tuning::StepCompressorSlider(
+                        slider.GetValue(), type == QLatin1String(DUI_MSGTYPE_VALUECHANGED_UP),
+                        info.step, RangeOf(slider), false));
+    } else {
+        DialogImplBase::Notify(msg);
+    }
+}

@@ -1,6 +1,8 @@
 #pragma once
-// The compressors of the six output channels side by side: on/off, threshold, attack and
-// release. Every change goes to the live record and, queued, to the amplifier.
+// The compressor dialogs. CCompressorsOnWnd: the six output channels side by side (on/off,
+// threshold, attack, release). CCompressorWnd: the current channel's whole compressor
+// (bypass, threshold, ratio, attack, release, soft knee); no menu offers it. Every change
+// goes to the live record and, queued, to the amplifier.
 
 #include <QString>
 
@@ -29,4 +31,22 @@ class CCompressorsOnWnd : public DialogImplBase {
 
     EqualizerManager& mOwner;
     bool mReady = false;  // notifications count only after the controls were filled
+};
+
+class CCompressorWnd : public DialogImplBase {
+  public:
+    explicit CCompressorWnd(EqualizerManager& owner);
+
+    QString ClassName() const override { return QStringLiteral("CompressorWnd"); }
+    QString SkinName() const override { return QStringLiteral("XML_COMPRESSOR"); }
+    void OnInit() override;
+    void Notify(TNotifyUI& msg) override;
+
+  private:
+    void Show(int param, int sliderValue);
+    void Take(int param, int sliderValue);
+
+    EqualizerManager& mOwner;
+    int mChannel;
+    bool mReady = false;
 };

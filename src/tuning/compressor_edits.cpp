@@ -122,14 +122,14 @@ int CommitCompressorText(Session& session, int ch, CompressorRow row, const std:
     return Clamp(slider, range);
 }
 
-int StepCompressorSlider(int value, bool up, int step, SliderRange range) {
+int StepCompressorSlider(int value, bool up, int step, SliderRange range, bool grid) {
     const int low = std::min(range.min, range.max);
     const int high = std::max(range.min, range.max);
     if ((up && value >= high) || (!up && value <= low)) {
         return value;
     }
     int next = up ? value + step : value - step;
-    if (step != 1) {
+    if (grid && step != 1) {
         next -= next % step;
     }
     return std::clamp(next, low, high);
@@ -146,6 +146,117 @@ std::pair<int, int> NextCompressorEdit(int row, int ch, bool right) {
         r = (row + kCompressorRows - 1) % kCompressorRows;
     }
     return {r, next};
+}
+
+// ---- One channel's whole compressor ----
+
+namespace {
+
+constexpr std::array<CompressorParamInfo, kCompressorParams> kParams = {{
+    {"noise", 10, 1, "%.1fdB"},
+    {"ratio", 10, 1, "%.1f"},
+    {"attack_time", 1, 10, "%.0fms"},
+    {"release_time", 1, 100, "%.0fms"},
+    {"soft_knee", 10, 1, "%.1fdB"},
+}};
+
+void StoreParam(SceneConfig& live, int ch, CompressorParam param, int sliderValue) {
+    const auto c = static_cast<std::size_t>(ch);
+    const float tenths = static_cast<float>(sliderValue) / 10.0f;
+    switch (param) {
+        case CompressorParam::Threshold:
+            live.compThreshold[c] = tenths;
+            break;
+        case CompressorParam::Ratio:
+            live.compRatio[c] = tenths;
+            break;
+        case CompressorParam::Attack:
+            live.compAttack[c] = sliderValue;
+            break;
+        case CompressorParam::Release:
+            live.compRelease[c] = sliderValue;
+            break;
+        case CompressorParam::Knee:
+            live.compKnee[c] = tenths;
+            break;
+    }
+}
+
+void SendWhole(Session& session, int ch) {
+    const SceneConfig& live = session.Model().live;
+    const auto c = static_cast<std::size_t>(ch);
+    session.Link().Compressor_Ctrl(live.scene, live.inputSource, ch, live.compBypass[c],
+                                   live.compThreshold[c], live.compRatio[c], live.compKnee[c],
+                                   live.compAttack[c], live.compRelease[c], false);
+}
+
+}  // namespace
+
+const CompressorParamInfo& ParamInfo(CompressorParam param) {
+    return kParams[static_cast<std::size_t>(param)];
+}
+
+int CompressorParamValue(const SceneConfig& live, int ch, CompressorParam param) {
+    const auto c = static_cast<std::size_t>(ch);
+    switch (param) {
+        case CompressorParam::Threshold:
+            return static_cast<int>(std::lround(live.compThreshold[c] * 10.0f));
+        case CompressorParam::Ratio:
+            return static_cast<int>(std::lround(live.compRatio[c] * 10.0f));
+        case CompressorParam::Attack:
+            return live.compAttack[c];
+        case CompressorParam::Release:
+            return live.compRelease[c];
+        case CompressorParam::Knee:
+            return static_cast<int>(std::lround(live.compKnee[c] * 10.0f));
+    }
+    return 0;
+}
+
+std::string CompressorParamText(CompressorParam param, int sliderValue) {
+    char text[32];
+    std::snprintf(text, sizeof text, ParamInfo(param).format,
+                  static_cast<double>(sliderValue) / ParamInfo(param).scale);
+    return text;
+}
+
+int SetCompressorParam(Session& session, int ch, CompressorParam param, int sliderValue,
+                       SliderRange range) {
+    if (!IsChannel(ch)) {
+        return sliderValue;
+    }
+    const int value = Clamp(sliderValue, range);
+    StoreParam(session.Model().live, ch, param, value);
+    SendWhole(session, ch);
+    return value;
+}
+
+int CommitCompressorParamText(Session& session, int ch, CompressorParam param,
+                              const std::string& text, SliderRange range) {
+    if (!IsChannel(ch)) {
+        return 0;
+    }
+    char* end = nullptr;
+    const double typed = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || !std::isfinite(typed)) {
+        return CompressorParamValue(session.Model().live, ch, param);
+    }
+    const int scale = ParamInfo(param).scale;
+    const double units =
+        std::clamp(typed * scale, static_cast<double>(std::min(range.min, range.max)),
+                   static_cast<double>(std::max(range.min, range.max)));
+    return SetCompressorParam(session, ch, param,
+                              static_cast<int>(std::trunc(units + (units < 0 ? -1e-9 : 1e-9))),
+                              range);
+}
+
+void SetCompressorBypass(Session& session, int ch, bool bypass) {
+    if (!IsChannel(ch)) {
+        return;
+    }
+    LogPrintA("Bypass seleted %d\n", bypass ? 1 : 0);
+    session.Model().live.compBypass[static_cast<std::size_t>(ch)] = bypass ? 1 : 0;
+    SendWhole(session, ch);
 }
 
 }  // namespace tonvia::tuning

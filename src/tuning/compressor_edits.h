@@ -42,10 +42,35 @@ int SetCompressorSlider(Session& session, int ch, CompressorRow row, int sliderV
 // number changes nothing and returns the stored one.
 int CommitCompressorText(Session& session, int ch, CompressorRow row, const std::string& text,
                          SliderRange range);
-// One step of `value` up or down; a step other than 1 lands on its grid (toward zero).
-int StepCompressorSlider(int value, bool up, int step, SliderRange range);
+// One step of `value` up or down; with `grid` a step other than 1 lands on its grid
+// (toward zero).
+int StepCompressorSlider(int value, bool up, int step, SliderRange range, bool grid = true);
 // The edit the focus moves to from (row, ch): right to the next channel, past the sixth to
 // the first of the next row, rows wrapping round.
 std::pair<int, int> NextCompressorEdit(int row, int ch, bool right);
+
+// ---- One channel's whole compressor ----
+
+enum class CompressorParam { Threshold = 0, Ratio, Attack, Release, Knee };
+inline constexpr int kCompressorParams = 5;
+
+struct CompressorParamInfo {
+    const char* name;  // "slider_%s", "edit_%s"
+    int scale;
+    int step;
+    const char* format;  // of the model value
+};
+const CompressorParamInfo& ParamInfo(CompressorParam param);
+
+int CompressorParamValue(const SceneConfig& live, int ch, CompressorParam param);
+std::string CompressorParamText(CompressorParam param, int sliderValue);
+// Stores a slider value of `param` (clamped) and queues Compressor_Ctrl with the channel's
+// six values; returns what was stored.
+int SetCompressorParam(Session& session, int ch, CompressorParam param, int sliderValue,
+                       SliderRange range);
+// A typed text for `param`, as CommitCompressorText.
+int CommitCompressorParamText(Session& session, int ch, CompressorParam param,
+                              const std::string& text, SliderRange range);
+void SetCompressorBypass(Session& session, int ch, bool bypass);
 
 }  // namespace tonvia::tuning

@@ -559,6 +559,29 @@ TEST_F(Edits, TheCompressorsDialogEditsTheSixChannels) {
     EXPECT_TRUE(dialog->FindControl(QStringLiteral("edit_threshold_0")).Widget()->hasFocus());
     dialog->Close(0);
     Pump();
+
+    // The current channel's whole compressor: typed, stepped off the grid, bypassed.
+    auto* one = new CCompressorWnd(main.Manager());
+    ASSERT_TRUE(one->Create(main.GetWidget(), QStringLiteral("compressorwnd")));
+    one->ShowWindow();
+    Pump();
+    EXPECT_EQ(one->FindControl(QStringLiteral("curr_channel_text")).GetText(), "CH1");
+    auto* ratio = one->FindControl(QStringLiteral("edit_ratio")).As<QLineEdit>();
+    ratio->setText(QStringLiteral("4.25"));
+    QTest::keyClick(ratio, Qt::Key_Return);
+    auto* attack = one->FindControl(QStringLiteral("edit_attack_time")).As<QLineEdit>();
+    attack->setText(QStringLiteral("25"));
+    QTest::keyClick(attack, Qt::Key_Return);
+    QTest::keyClick(attack, Qt::Key_Up);
+    one->FindControl(QStringLiteral("btn_bp")).As<QAbstractButton>()->click();
+    const DeviceState after = Settled();
+    EXPECT_EQ(ratio->text(), "4.2");
+    EXPECT_EQ(attack->text(), "35ms");
+    EXPECT_EQ(after.scenes[0].compressor[0].ratioTenths, 42);
+    EXPECT_EQ(after.scenes[0].compressor[0].attackMs, 35);
+    EXPECT_EQ(after.scenes[0].compressor[0].bypass, main.Manager().Live().compBypass[0]);
+    one->Close(0);
+    Pump();
 }
 
 // A profile written by a worker: the page follows the record on the UI thread and the
