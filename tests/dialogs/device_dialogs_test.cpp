@@ -5,12 +5,15 @@
 #include <QTest>
 #include <chrono>
 
+#include "commands/command_codes.h"
 #include "dialog_fixture.h"
+#include "dialogs/ktv_wnd.h"
 #include "dialogs/mem_wr_wnd.h"
 #include "dialogs/noise_threshold_wnd.h"
 #include "dialogs/poweroff_delay_wnd.h"
 #include "model/scene_config.h"
 #include "platform/settings.h"
+#include "tuning/session.h"
 
 namespace {
 
@@ -265,3 +268,44 @@ TEST_F(PowerOffDelay, EditAndSliderSendTheClampedDelay) {
 }
 
 }  // namespace
+
+namespace dialog_testing {
+namespace {
+
+// The karaoke panel over a session of its own: clamps to the slider, the one-unit step,
+// the focus ring, and the howling control sent again when the panel opens.
+TEST_F(DialogTest, TheKaraokePanelClampsStepsAndQueuesEachValue) {
+    tonvia::sim::VirtualAmplifier amp;
+    tonvia::tuning::Session session(amp);
+    session.Link().OpenHIDDevice();
+    session.Link().EnableQueue();
+    session.Model().live.howling_control = 1;
+    session.Model().live.echo_delay = 300;
+    auto panel = Open(std::make_unique<CKtvWnd>(session), QStringLiteral("ktvwnd"));
+    auto* mic = panel->FindControl(QStringLiteral("edit_mic_volume")).As<QLineEdit>();
+    mic->setText(QStringLiteral("75dB"));
+    QTest::keyClick(mic, Qt::Key_Return);
+    auto* delay = panel->FindControl(QStringLiteral("edit_echo_delay")).As<QLineEdit>();
+    QTest::keyClick(delay, Qt::Key_Up);
+    auto* voice = panel->FindControl(QStringLiteral("edit_voice_changer")).As<QLineEdit>();
+    voice->setFocus();
+    QTest::keyClick(voice, Qt::Key_Right);
+    // The window's focus widget: an offscreen window is never the active one.
+    auto focused = [&] { return panel->GetWidget()->focusWidget(); };
+    EXPECT_EQ(focused(), panel->FindControl(QStringLiteral("edit_treble")).Widget());
+    QTest::keyClick(mic, Qt::Key_Left);
+    EXPECT_EQ(focused(), panel->FindControl(QStringLiteral("edit_reverb_time")).Widget());
+    EXPECT_TRUE(WaitFor([&] { return session.Link().IsQueueIdle(); }));
+    EXPECT_EQ(mic->text(), "60dB");
+    EXPECT_EQ(delay->text(), "301ms");
+    EXPECT_EQ(session.Model().live.mic_volume, 60);
+    const auto karaoke = amp.Snapshot().karaoke;
+    EXPECT_EQ(karaoke[KTV_MIC_VOL - 1], 60);
+    EXPECT_EQ(karaoke[KTV_ECHO_DELAY - 1], 301);
+    EXPECT_EQ(karaoke[KTV_HOWLING - 1], 1);
+    panel.reset();
+    session.Link().CloseHIDDevice(false);
+}
+
+}  // namespace
+}  // namespace dialog_testing
