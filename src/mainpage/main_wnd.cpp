@@ -724,9 +724,12 @@ CMenuWnd* CMainWnd::ShowMenu(Menu menu, const UiControl& anchor) {
             break;
         case Menu::Advance:
             for (const char* item : {"advance_item_autocal", "advance_item_poweroff_delay",
-                                     "advance_item_ktv", "advance_item_compressor"}) {
+                                     "advance_item_compressor"}) {
                 window->SetItemVisible(QLatin1String(item), false);
             }
+            // The karaoke panel is for service use: offered while "debug.ini" exists.
+            window->SetItemVisible(QStringLiteral("advance_item_ktv"),
+                                   IsLocalFileExist("debug.ini"));
             break;
         case Menu::Output: {
             const QIcon mark(

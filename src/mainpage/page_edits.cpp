@@ -2,6 +2,7 @@
 // The rules (clamps, followers, the order of the commands) live in tuning/edits.h.
 #include <algorithm>
 
+#include "dialogs/ktv_wnd.h"
 #include "graph/equalizer.h"
 #include "mainpage/compressors_on_wnd.h"
 #include "mainpage/equalizer_manager.h"
@@ -203,6 +204,9 @@ bool EqualizerManager::Edit(const PageRoute& route, const QString& item) {
         case PageAction::CompressorsOn:
             CCompressorsOnWnd::ShowCompressorsOn(
                 mWindow != nullptr ? mWindow->GetWidget() : nullptr, *this);
+            return true;
+        case PageAction::KaraokePanel:
+            CKtvWnd::ShowKtv(mWindow != nullptr ? mWindow->GetWidget() : nullptr, mSession);
             return true;
         case PageAction::LoadSceneFromDsp:
             LoadSenceConfigFromDSP();

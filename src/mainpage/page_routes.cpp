@@ -103,6 +103,7 @@ constexpr ActionName kActionNames[] = {
     {PageAction::LoadWholeFromFile, "LoadWholeConfigFromFile"},
     {PageAction::SaveWholeToFile, "SaveWholeConfigToFile"},
     {PageAction::CompressorsOn, "CompressorsOn"},
+    {PageAction::KaraokePanel, "KaraokePanel"},
 };
 
 // The number a control stands for: its user data, -1 when it has none.
@@ -451,6 +452,7 @@ PageRoute RouteMenu(const QString& name, const QString& userData) {
         {"advance_item_mixer", PageAction::Mixer},
         {"advance_item_noise_threshold", PageAction::NoiseThreshold},
         {"advance_item_compressors_on", PageAction::CompressorsOn},
+        {"advance_item_ktv", PageAction::KaraokePanel},
     };
     for (const Exact& e : kExact) {
         if (name == QLatin1String(e.name)) {

@@ -102,6 +102,7 @@ enum class PageAction {
     LoadWholeFromFile,
     SaveWholeToFile,
     CompressorsOn,
+    KaraokePanel,
 };
 
 // The operation's name as logs and tests show it.

@@ -598,6 +598,7 @@ TEST_F(Edits, RefreshMainPageShowsTheRecordAndSendsTheSwitches) {
     live.channels[0].crossover.hp.fs = 250;
     live.currOutChannel = 0;
     tonvia::ui::PostMessageTo(main.GetHWND(), WM_REFRESH_MAIN_PAGE);
+    Pump();  // the refresh queues its commands first; Settled then waits for them
     const DeviceState d = Settled();
     auto text = [&](const char* name) { return main.FindControl(QLatin1String(name)).GetText(); };
     EXPECT_EQ(main.FindControl(QStringLiteral("slider_main_volume")).GetValue(), -30);

@@ -129,7 +129,7 @@ TEST(PageRoutes, MenuChoices) {
         {"scene_item_saveas_scene", "", PageAction::SaveSceneToDsp, -1},
         {"scene_item_load_whole", "", PageAction::LoadWholeFromFile, -1},
         {"advance_item_compressors_on", "", PageAction::CompressorsOn, -1},
-        {"advance_item_ktv", "", PageAction::None, -1},
+        {"advance_item_ktv", "", PageAction::KaraokePanel, -1},
         {"option_menu_language", "", PageAction::None, -1},
     };
     for (const Case& c : cases) {
