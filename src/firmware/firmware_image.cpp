@@ -34,26 +34,40 @@ bool ModelMatches(std::uint8_t fileModel, std::uint8_t modelId, bool noCheckID) 
     return noCheckID || fileModel == modelId;
 }
 
-unsigned LoadMcu(CHidDevice& link, UpgradeImages& images, const std::string& path,
-                 std::uint8_t target) {
+// The single-image loaders' common path: the device, the target and first state, the
+// read and the checks. A refused file leaves the state idle again: the connection would
+// otherwise ignore every plug event until restart.
+unsigned LoadSingle(CHidDevice& link, UpgradeImages& images, const std::string& path,
+                    std::uint8_t target, std::uint32_t firstState, std::uint8_t requiredId,
+                    const char* kind, SingleImage& image) {
     if (!link.IsConnected()) {
         return UPG_CONNECT_FAIL;
     }
     images.upg_device = target;
-    link.sys_upg_status.store(UPG_ENTER);
+    link.sys_upg_status.store(firstState);
     const Loaded file = LoadFile(path, kSingleImageLimit, UPG_FILE_OPEN_FAIL);
-    SingleImage image;
+    if (file.result == UPG_FILE_OPEN_FAIL && target == UPG_DEVICE_FLASH) {
+        LogPrintA("Error: Open file %s error!\n", path.c_str());
+    }
     unsigned result = file.result;
     if (result == UPG_FILE_VALID) {
-        result = CheckSingleImage(file.bytes, 1, link.pc_model_id, images.noCheckID, "MCU", image);
+        result = CheckSingleImage(file.bytes, requiredId, link.pc_model_id, images.noCheckID, kind,
+                                  image);
     }
     images.FW_ID = image.fwId;
     images.FW_MODEL_ID = image.modelId;
     if (result != UPG_FILE_VALID) {
-        images.ReleaseMcu();
-        // A rejected file must not leave the link believing an upgrade runs: the
-        // connection would ignore every plug event until restart.
         link.sys_upg_status.store(UPG_IDLE);
+    }
+    return result;
+}
+
+unsigned LoadMcu(CHidDevice& link, UpgradeImages& images, const std::string& path,
+                 std::uint8_t target) {
+    SingleImage image;
+    const unsigned result = LoadSingle(link, images, path, target, UPG_ENTER, 1, "MCU", image);
+    if (result != UPG_FILE_VALID) {
+        images.ReleaseMcu();
         return result;
     }
     images.mcuHead = image.head;
@@ -171,26 +185,11 @@ unsigned MCUUpgBLParsingFile(CHidDevice& link, UpgradeImages& images, const std:
 }
 
 unsigned FlashUpgParsingFile(CHidDevice& link, UpgradeImages& images, const std::string& path) {
-    if (!link.IsConnected()) {
-        return UPG_CONNECT_FAIL;
-    }
-    images.upg_device = UPG_DEVICE_FLASH;
-    link.sys_upg_status.store(UPG_START);
-    const Loaded file = LoadFile(path, kSingleImageLimit, UPG_FILE_OPEN_FAIL);
-    if (file.result == UPG_FILE_OPEN_FAIL) {
-        LogPrintA("Error: Open file %s error!\n", path.c_str());
-    }
     SingleImage image;
-    unsigned result = file.result;
-    if (result == UPG_FILE_VALID) {
-        result =
-            CheckSingleImage(file.bytes, 0, link.pc_model_id, images.noCheckID, "FLASH", image);
-    }
-    images.FW_ID = image.fwId;
-    images.FW_MODEL_ID = image.modelId;
+    const unsigned result =
+        LoadSingle(link, images, path, UPG_DEVICE_FLASH, UPG_START, 0, "FLASH", image);
     if (result != UPG_FILE_VALID) {
         images.ReleaseDsp();
-        link.sys_upg_status.store(UPG_IDLE);
         return result;
     }
     images.dspHead = image.head;

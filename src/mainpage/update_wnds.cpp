@@ -68,6 +68,22 @@ void UpdateDialogBase::Post(unsigned message, std::uintptr_t wParam) const {
     tonvia::ui::PostMessageTo(GetHWND(), message, wParam);
 }
 
+void UpdateDialogBase::OnMessage(WindowMessage& message) {
+    switch (message.message) {
+        case WM_UPG_PROGRESS:
+            ShowPercent(static_cast<int>(message.wParam));
+            return;
+        case WM_UPG_PROGRESS_RESET:
+            ShowPercent(0);
+            if (message.wParam == 1) {
+                SetTimer(kCreepTimer, kCreepPeriodMs);
+            }
+            return;
+        default:
+            DialogImplBase::OnMessage(message);
+    }
+}
+
 void UpdateDialogBase::OnTimer(unsigned id) {
     if (id != kCreepTimer) {
         return;
@@ -199,15 +215,6 @@ void CUpdateFwWnd::BeginUpdate() {
 
 void CUpdateFwWnd::OnMessage(WindowMessage& message) {
     switch (message.message) {
-        case WM_UPG_PROGRESS:
-            ShowPercent(static_cast<int>(message.wParam));
-            return;
-        case WM_UPG_PROGRESS_RESET:
-            ShowPercent(0);
-            if (message.wParam == 1) {
-                SetTimer(kCreepTimer, kCreepPeriodMs);
-            }
-            return;
         case WM_UPG_FAIL:
             KillTimer(kCreepTimer);
             EnableControls(true);
@@ -386,15 +393,6 @@ void CForceUpdateWnd::OnMessage(WindowMessage& message) {
     switch (message.message) {
         case WM_DEVICE_REBOOT:
             tips.SetText(QStringLiteral("${update_factory_reboot}"));
-            return;
-        case WM_UPG_PROGRESS:
-            ShowPercent(static_cast<int>(message.wParam));
-            return;
-        case WM_UPG_PROGRESS_RESET:
-            ShowPercent(0);
-            if (message.wParam == 1) {
-                SetTimer(kCreepTimer, kCreepPeriodMs);
-            }
             return;
         case WM_UPG_FAIL:
             KillTimer(kCreepTimer);

@@ -32,6 +32,8 @@ class UpdateDialogBase : public DialogImplBase {
     explicit UpdateDialogBase(CHidDevice& link) : mLink(link) {}
     ~UpdateDialogBase() override;
     void OnDestroyed() override;
+    // The progress messages both dialogs show alike; the rest is theirs.
+    void OnMessage(WindowMessage& message) override;
     void OnTimer(unsigned id) override;
 
     bool WorkerRunning() const { return mRunning.load(); }

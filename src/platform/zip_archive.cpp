@@ -122,6 +122,41 @@ std::optional<std::vector<std::uint8_t>> PackEncryptedZip(const std::vector<Arch
     return bytes;
 }
 
+std::optional<std::size_t> PackFolderToFile(const std::filesystem::path& folder,
+                                            const std::string& password, const std::string& output,
+                                            std::string* error) {
+    auto fail = [error](std::string why) -> std::optional<std::size_t> {
+        if (error != nullptr) {
+            *error = std::move(why);
+        }
+        return std::nullopt;
+    };
+    std::string why;
+    const auto entries = CollectFolder(folder, &why);
+    if (!entries || entries->empty()) {
+        return fail(entries ? "empty folder" : why);
+    }
+    const auto bytes = PackEncryptedZip(*entries, password, &why);
+    if (!bytes) {
+        return fail(why);
+    }
+    const std::string tmp = output + ".tmp";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes->data()),
+                  static_cast<std::streamsize>(bytes->size()));
+        if (!out) {
+            return fail("cannot write " + tmp);
+        }
+    }
+    std::error_code code;
+    std::filesystem::rename(tmp, output, code);
+    if (code) {
+        return fail("cannot create " + output);
+    }
+    return entries->size();
+}
+
 std::unique_ptr<ZipArchive> ZipArchive::Open(std::span<const std::uint8_t> bytes,
                                              const std::string& password, std::string* error) {
     if (bytes.empty()) {

@@ -37,6 +37,13 @@ std::optional<std::vector<std::uint8_t>> PackEncryptedZip(const std::vector<Arch
                                                           const std::string& password,
                                                           std::string* error);
 
+// The build's packers: every file below `folder`, packed with `password` and written to
+// `output` through a temporary file renamed over it. The number of files packed, or
+// nullopt with `error` (an empty folder is an error too).
+std::optional<std::size_t> PackFolderToFile(const std::filesystem::path& folder,
+                                            const std::string& password, const std::string& output,
+                                            std::string* error);
+
 // Reads an encrypted archive held in memory. The archive keeps its own copy of the bytes.
 // Not for concurrent use from several threads without the internal lock it takes per call.
 class ZipArchive {
