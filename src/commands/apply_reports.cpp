@@ -357,6 +357,21 @@ ReportChange ApplyCrossMix(Apply& a, unsigned code, const CrossMixRec& r) {
     return a.Done(ModelField::CrossSourceMix);
 }
 
+// The flags of the channels the reply holds, inside the table's rows; the live record only.
+template <class Record>
+ReportChange ApplyDistortion(Apply& a, const Record& r, SourceTable SceneConfig::*table,
+                             int channels) {
+    if (!IsSource(r.source) || r.first < 0 || r.first > r.last || r.first >= channels) {
+        return a.Ignored();
+    }
+    auto& flags = (a.model.live.*table)[At(r.source)];
+    for (int ch = r.first; ch <= std::min(r.last, channels - 1); ++ch) {
+        flags[At(ch)] = r.values[At(ch)] != 0 ? 1 : 0;
+    }
+    a.change.source = r.source;
+    return a.Live(ModelField::Distortion);
+}
+
 // ---- Range logs ----
 
 void LogInputNoise(const InputNoiseRec& r) {
@@ -484,6 +499,14 @@ ReportChange ApplyDspReport(ModelSet& model, unsigned code, std::intptr_t value,
         case DSP_CROSS_SOURCE_MIX_CS47048:
             return WithRecord<CrossMixRec>(
                 a, record, [&](const auto& r) { return ApplyCrossMix(a, code, r); });
+        case DSP_INPUT_CH_DISTORT:
+            return WithRecord<InDistortRec>(a, record, [&](const auto& r) {
+                return ApplyDistortion(a, r, &SceneConfig::inDistort, kMixInputCount);
+            });
+        case DSP_OUTPUT_CH_DISTORT:
+            return WithRecord<OutDistortRec>(a, record, [&](const auto& r) {
+                return ApplyDistortion(a, r, &SceneConfig::outDistort, kOutChannelCount);
+            });
         case DSP_COMPRESSOR_ON_CH:
             return WithRecord<ChValueRec>(a, record,
                                           [&](const auto& r) { return ApplyCompressorOn(a, r); });

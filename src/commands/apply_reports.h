@@ -64,6 +64,7 @@ enum class ModelField {
     SceneName,
     ValidScenes,
     Karaoke,
+    Distortion,  // the clipping flags of a source's inputs or outputs
 };
 
 // What is left for the page after the model was written. Only reports for the live record

@@ -811,6 +811,16 @@ bool CHidDevice::Get_OutDistort(int scene, int source, int first, int last) {
     return Get(*this, DSP_OUTPUT_CH_DISTORT, Header(scene, source, first, last));
 }
 
+bool CHidDevice::Get_InDistortQueued(int scene, int source, int first, int last) {
+    return IsQueueEnabled() &&
+           GetOrQueue(*this, DSP_INPUT_CH_DISTORT, Header(scene, source, first, last), false);
+}
+
+bool CHidDevice::Get_OutDistortQueued(int scene, int source, int first, int last) {
+    return IsQueueEnabled() &&
+           GetOrQueue(*this, DSP_OUTPUT_CH_DISTORT, Header(scene, source, first, last), false);
+}
+
 // 0x42 request: the address little-endian, then four zero bytes.
 bool CHidDevice::Get_MemData(std::uint32_t address) {
     LogMemData(address, 0);

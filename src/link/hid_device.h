@@ -298,6 +298,10 @@ class CHidDevice {
     bool Get_Mix_Source();
     bool Get_InDistort(int scene, int source, int first, int last);
     bool Get_OutDistort(int scene, int source, int first, int last);
+    // The same requests through the command queue; false, sending nothing, while the queue
+    // is off (a poll on the UI thread must never wait for a reply).
+    bool Get_InDistortQueued(int scene, int source, int first, int last);
+    bool Get_OutDistortQueued(int scene, int source, int first, int last);
     bool Get_MemData(std::uint32_t address);
     // The same request through the command queue: the caller never waits for the reply,
     // and the read comes after the writes queued before it. Sent at once (and waited for)

@@ -160,6 +160,9 @@ class EqualizerManager {
     void ShowUpdateFw(const QString& path = {});
     void ResetMcuFactoryDefault();
     void ShowConnectState(ConnectState state);
+    // The bridge of an output pair switched in the input mixer: the output operation at
+    // once, without the busy window, then the page.
+    void SetBridgeFromMixer(int pair, bool on);
     // A firmware transfer runs (16 or 32): the connection changes nothing then.
     bool UpgradeRunning() const;
     // Tells a running worker to stop (it ends after the request in flight) and, in

@@ -18,6 +18,7 @@
 #include "dialogs/name_msg_wnd.h"
 #include "dialogs/noise_threshold_wnd.h"
 #include "graph/graph_controls.h"
+#include "mainpage/mixer_wnd.h"
 #include "mainpage/update_wnds.h"
 #include "model/positions.h"
 #include "model/product.h"
@@ -198,7 +199,12 @@ void CMainWnd::OnInit() {
     ConnectionHooks hooks;
     hooks.showBox = [this](const QString& text) { ShowBox(text); };
     hooks.askBox = [this](const QString& text) { return AskBox(text); };
-    hooks.closeDeviceDialogs = [] {};  // the input mixer comes later
+    hooks.closeDeviceDialogs = [] {
+        // The mixer shows one connection's routes; a new one may hold others.
+        if (CMixerWnd* mixer = CMixerWnd::Current(); mixer != nullptr && !mixer->IsClosing()) {
+            mixer->Close(0);
+        }
+    };
     hooks.closeUpdateDialog = [] {
         // The tool restarts the amplifier on its own while it installs.
         for (QWidget* widget : QApplication::topLevelWidgets()) {

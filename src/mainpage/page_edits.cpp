@@ -6,6 +6,7 @@
 #include "graph/equalizer.h"
 #include "mainpage/compressors_on_wnd.h"
 #include "mainpage/equalizer_manager.h"
+#include "mainpage/mixer_wnd.h"
 #include "mainpage/page_common.h"
 #include "platform/log.h"
 #include "tuning/output_edits.h"
@@ -204,6 +205,9 @@ bool EqualizerManager::Edit(const PageRoute& route, const QString& item) {
         case PageAction::CompressorsOn:
             CCompressorsOnWnd::ShowCompressorsOn(
                 mWindow != nullptr ? mWindow->GetWidget() : nullptr, *this);
+            return true;
+        case PageAction::Mixer:
+            CMixerWnd::ShowMixer(mWindow != nullptr ? mWindow->GetWidget() : nullptr, *this);
             return true;
         case PageAction::KaraokePanel:
             CKtvWnd::ShowKtv(mWindow != nullptr ? mWindow->GetWidget() : nullptr, mSession);

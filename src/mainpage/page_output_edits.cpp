@@ -134,6 +134,12 @@ void EqualizerManager::SetBridge(int pair, bool fromCheckBox) {
     WaitForQueueThenCloseBusy(kBridgeQueueChecks);
 }
 
+void EqualizerManager::SetBridgeFromMixer(int pair, bool on) {
+    if (pair >= 0 && pair < kChannelPairCount) {
+        ShowEdit(tuning::SetBridge(mSession, pair, on, true));
+    }
+}
+
 void EqualizerManager::SetChSynchronize(int ch) {
     if (ch < 0 || ch >= kOutChannelCount) {
         return;

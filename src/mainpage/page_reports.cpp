@@ -5,6 +5,7 @@
 
 #include "commands/payloads.h"
 #include "mainpage/equalizer_manager.h"
+#include "mainpage/mixer_wnd.h"
 #include "mainpage/page_common.h"
 #include "model/dimensions.h"
 
@@ -163,6 +164,11 @@ void EqualizerManager::ShowReportedValue(const ReportChange& change) {
             break;
         case ModelField::NoiseGate:
             showSwitch(tonvia::mainpage::kNoiseGateSwitch, live.noise_gate);
+            break;
+        case ModelField::Distortion:
+            if (CMixerWnd* mixer = CMixerWnd::Current(); mixer != nullptr) {
+                mixer->ShowDistortion();
+            }
             break;
         case ModelField::Acc:
             if (UiControl slider = Find(QStringLiteral("slider_acc"))) {

@@ -49,6 +49,7 @@ void CSButtonUI::SetSelected(bool selected) {
 
 void CSButtonUI::SetAttribute(const QString& name, const QString& value) {
     setProperty(name.toUtf8().constData(), value);
+    update();
 }
 
 void CSButtonUI::OnDisplayScale(int percent) {

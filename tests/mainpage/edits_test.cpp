@@ -21,12 +21,15 @@
 #include <algorithm>
 #include <functional>
 
+#include "commands/command_codes.h"
 #include "graph/equalizer.h"
 #include "main_fixture.h"
 #include "mainpage/compressors_on_wnd.h"
+#include "mainpage/mixer_wnd.h"
 #include "mainpage/scene_wnd.h"
 #include "model/positions.h"
 #include "ui/menu.h"
+#include "ui/skin_resources.h"
 #include "ui/window_registry.h"
 
 namespace mainpage_testing {
@@ -582,6 +585,83 @@ TEST_F(Edits, TheCompressorsDialogEditsTheSixChannels) {
     EXPECT_EQ(after.scenes[0].compressor[0].bypass, main.Manager().Live().compBypass[0]);
     one->Close(0);
     Pump();
+}
+
+// The mixer over the optical source (two inputs, with the second source): focusing never
+// switches a route on, the first enable is +6 dB, typed levels clamp, a bridged pair
+// follows, the second source and its gain go out, clipping shows, and a new connection
+// closes it.
+TEST_F(Edits, TheMixerRoutesLevelsBridgesAndShowsClipping) {
+    CMainWnd& main = OpenConnected();
+    Settled();
+    amp->ClearRequests();
+    Live().inputSource = 0;
+    Live().inputs[0][4] = 0;
+    Live().inputMixVolume[0][1][4] = 80;  // stored, but off
+    Live().inputs[0][3] = 0;
+    Live().inputMixVolume[0][0][3] = 0;
+    auto* mixer = new CMixerWnd(main.Manager());
+    ASSERT_TRUE(mixer->Create(main.GetWidget(), QStringLiteral("MixerWnd")));
+    mixer->ShowWindow();
+    Pump();
+    auto control = [&](const QString& name) { return mixer->FindControl(name); };
+    auto edit = [&](const char* name) { return control(QLatin1String(name)).As<QLineEdit>(); };
+    const QString opt = tonvia::ui::Translate(QStringLiteral("${source_opt}"));
+    EXPECT_EQ(control(QStringLiteral("title_label_1")).GetText(), opt + QStringLiteral(" R"));
+    EXPECT_FALSE(control(QStringLiteral("column_6")).IsVisible());
+    EXPECT_FALSE(control(QStringLiteral("box_0_2")).IsVisible());
+    EXPECT_TRUE(control(QStringLiteral("cmb_csm_vice_source_1")).IsVisible());
+
+    edit("box_edit_4_1")->setFocus();
+    Pump();
+    edit("box_edit_5_1")->setFocus();  // left unchanged: still off
+    Pump();
+    EXPECT_FALSE(control(QStringLiteral("box_enable_4_1")).IsSelected());
+    control(QStringLiteral("box_enable_3_0")).As<QAbstractButton>()->click();
+    EXPECT_EQ(edit("box_edit_3_0")->text(), "6dB");
+    edit("box_edit_2_0")->setText(QStringLiteral("10"));
+    QTest::keyClick(edit("box_edit_2_0"), Qt::Key_Return);
+    EXPECT_EQ(edit("box_edit_2_0")->text(), "6dB");
+    edit("box_edit_1_1")->setText(QStringLiteral("-100"));
+    QTest::keyClick(edit("box_edit_1_1"), Qt::Key_Return);
+    EXPECT_FALSE(control(QStringLiteral("box_enable_1_1")).IsSelected());
+
+    control(QStringLiteral("ch_bridge_2")).As<QAbstractButton>()->click();
+    Pump();
+    control(QStringLiteral("box_volume_4_0")).As<QAbstractSlider>()->setSliderPosition(70);
+    EXPECT_EQ(edit("box_edit_5_0")->text(), "-24dB");
+
+    auto* vice = control(QStringLiteral("cmb_csm_vice_source_0")).As<QComboBox>();
+    vice->setCurrentIndex(1);  // tagged 0301
+    edit("csm_vice_gain_edit_0")->setText(QStringLiteral("9"));
+    QTest::keyClick(edit("csm_vice_gain_edit_0"), Qt::Key_Return);
+    EXPECT_EQ(edit("csm_vice_gain_edit_0")->text(), "6dB");
+
+    amp->Edit([](DeviceState& s) { s.outputDistortion[0][4] = 1; });
+    mixer->OnTimer(CMixerWnd::kDistortionTimerId);
+    const DeviceState d = Settled();
+    QElapsedTimer clock;
+    clock.start();
+    while (Live().outDistort[0][4] == 0 && clock.elapsed() < 3000) {
+        Pump();
+    }
+    EXPECT_EQ(control(QStringLiteral("out_distort_4")).Widget()->property("normalimage"),
+              QStringLiteral("img/off.png"));
+    for (const auto& r : amp->Requests()) {  // the focus passing sent nothing
+        EXPECT_FALSE(r.subcmd == DSP_INPUT_MIX_CH_TRIM && r.data[2] == 1 && r.data[3] == 4);
+    }
+    EXPECT_EQ(d.scenes[0].inputMixTrim[0][0][3], 100);
+    EXPECT_EQ(d.scenes[0].inputMixTrim[0][0][2], 100);
+    EXPECT_EQ(d.scenes[0].inputMixTrim[0][1][1], 0);
+    EXPECT_EQ(d.scenes[0].inputMixTrim[0][0][5], 70);
+    EXPECT_EQ(d.scenes[0].crossMix[0][0].viceSource, 3);
+    EXPECT_EQ(d.scenes[0].crossMix[0][0].viceChannel, 1);
+    EXPECT_EQ(d.scenes[0].crossMix[0][0].viceGain, 38);
+    EXPECT_EQ(Live().bridgeOutputs[2], 1);
+
+    main.Manager().DisconnectDevice();
+    Pump();
+    EXPECT_EQ(CMixerWnd::Current(), nullptr);
 }
 
 // A profile written by a worker: the page follows the record on the UI thread and the
