@@ -225,4 +225,12 @@ void ApplyDisplayScale(QWidget* root, int percent) {
     }
 }
 
+QSize LayoutUnitSize(const QWidget* widget) {
+    if (widget == nullptr) {
+        return {};
+    }
+    const QVariant geometry = widget->property(kBaseGeometry);
+    return geometry.isValid() ? geometry.toRect().size() : widget->size();
+}
+
 }  // namespace tonvia::ui

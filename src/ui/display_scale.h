@@ -1,6 +1,7 @@
 #pragma once
 // The display scale: layouts are in layout units, drawn at DPI / 96 of their size.
 
+#include <QSize>
 #include <QString>
 
 #include "ui/screen_dpi.h"
@@ -36,5 +37,8 @@ class ScaleAware {
 // sizes, minimum and maximum sizes, explicitly set fonts, layout margins and spacing.
 // The unit values are remembered on first use, so the scale can be changed again.
 void ApplyDisplayScale(QWidget* root, int percent);
+// The size `widget` has in layout units: what its layout gave it before any scaling, or its
+// present size when it was never scaled.
+QSize LayoutUnitSize(const QWidget* widget);
 
 }  // namespace tonvia::ui
