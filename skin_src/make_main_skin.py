@@ -561,6 +561,8 @@ def advance_menu():
         item("advance_item_poweroff_delay", "${poweroff_delay}"),
         item("advance_item_ktv", "${ktv}"),
         item("advance_item_compressor", "${compressor}"),
+        item("advance_item_cs_auto", "${cs_auto}"),
+        item("advance_item_custom_eq", "${custom_eq}"),
     ])
 
 

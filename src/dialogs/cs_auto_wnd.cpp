@@ -21,11 +21,6 @@ constexpr std::array<std::pair<const char*, const char*>, tuning::kCsAutoSelecto
     {"combo_subwoofer", "subwoofer"},
 }};
 
-// The layout is drawn for more than the widest source: the window drops this much width,
-// and each input channel of the source takes one row's height.
-constexpr int kUnusedWidth = 230;
-constexpr int kUnusedHeight = 498;
-constexpr int kInputRowHeight = 83;
 
 bool Is(const QString& type, const char* expected) {
     return type == QLatin1String(expected);
@@ -60,23 +55,8 @@ void CSAutoWnd::OnInit() {
         ShowValue(n, mBlock.Value(n));
     }
     ShowSelectors();
-    SizeToInputs();
+    tonvia::dialogs::SizeToInputRows(*this, SourceInputCount(mInputSource));
     mReady = true;
-}
-
-void CSAutoWnd::SizeToInputs() {
-    QWidget* host = GetWidget();
-    QWidget* root = host != nullptr
-                        ? host->findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly)
-                        : nullptr;
-    if (root == nullptr) {
-        return;
-    }
-    const QSize layout = tonvia::ui::LayoutUnitSize(root);
-    const int s = ScalePercent();
-    const int inputs = SourceInputCount(mInputSource);
-    host->resize((layout.width() - kUnusedWidth) * s / 100,
-                 (kInputRowHeight * inputs + layout.height() - kUnusedHeight) * s / 100);
 }
 
 void CSAutoWnd::ShowValue(int n, float value) {

@@ -33,8 +33,6 @@ class CSAutoWnd : public DialogImplBase {
     void Step(int n, bool up);
     void Commit(int n);
     void Restore();
-    // Fits the window to the inputs the source has.
-    void SizeToInputs();
 
     tonvia::tuning::Session& mSession;
     tonvia::tuning::CsAutoSetting& mBlock;

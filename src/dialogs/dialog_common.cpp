@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "ui/display_scale.h"
 #include "ui/window_impl_base.h"
 
 namespace tonvia::dialogs {
@@ -46,6 +47,23 @@ void FitWindowToContents(WindowImplBase& window) {
     if (width != host->width() || height != host->height()) {
         host->resize(width, height);
     }
+}
+
+void SizeToInputRows(WindowImplBase& window, int inputRows) {
+    constexpr int kUnusedWidth = 230;
+    constexpr int kUnusedHeight = 498;
+    constexpr int kInputRowHeight = 83;
+    QWidget* host = window.GetWidget();
+    QWidget* root = host != nullptr
+                        ? host->findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly)
+                        : nullptr;
+    if (root == nullptr) {
+        return;
+    }
+    const QSize layout = tonvia::ui::LayoutUnitSize(root);
+    const int s = window.ScalePercent();
+    host->resize((layout.width() - kUnusedWidth) * s / 100,
+                 (kInputRowHeight * inputRows + layout.height() - kUnusedHeight) * s / 100);
 }
 
 int RunModal(WindowImplBase* window, QWidget* parent, const QString& windowName) {

@@ -23,7 +23,9 @@ using tonvia::mainpage::Q;
 }  // namespace
 
 EqualizerManager::EqualizerManager(tonvia::platform::HidBackend& backend, WindowMessageSink& sink)
-    : mSession(backend, sink) {}
+    : mSession(backend, sink) {
+    tonvia::tuning::SetCsAutoDefaults(mCsAuto);
+}
 
 UiControl EqualizerManager::Find(const QString& name) const {
     return mWindow != nullptr ? mWindow->FindControl(name) : UiControl();

@@ -20,6 +20,7 @@
 #include "model/model_set.h"
 #include "model/value_format.h"
 #include "tuning/connection.h"
+#include "tuning/cs_auto_edits.h"
 #include "tuning/edits.h"
 #include "tuning/scene_transfer.h"
 #include "tuning/session.h"
@@ -190,6 +191,8 @@ class EqualizerManager {
     // Starts `body` on the worker thread; a finished worker is joined first.
     void StartWorker(std::function<void()> body);
     void ReadMcuValueThread(tonvia::tuning::StateReadPlan plan);
+    // The whole state read on the worker, the busy window shown meanwhile.
+    void StartStateRead();
     void FactoryDefaultThread();
     void PostToWindow(unsigned message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
     // Waits up to `duration`; false when the worker was told to stop.
@@ -254,6 +257,8 @@ class EqualizerManager {
     void SaveWholeConfigToFile();
     void LoadWholeConfigFromFile();
     int mSceneId = 0;
+    // The surround settings the CS auto dialog edits; kept while the program runs.
+    tonvia::tuning::CsAutoSetting mCsAuto;
     std::string mWholeProfilePath;  // where the whole profile being read is written
     std::chrono::milliseconds mWholeProfileSettle = tonvia::tuning::kWholeProfileSettle;
     std::chrono::milliseconds mSceneReadSettle = tonvia::tuning::kSceneReadSettle;

@@ -728,15 +728,17 @@ CMenuWnd* CMainWnd::ShowMenu(Menu menu, const UiControl& anchor) {
                 window->SetItemEnabled(QLatin1String(item), linkOpen);
             }
             break;
-        case Menu::Advance:
-            for (const char* item : {"advance_item_autocal", "advance_item_poweroff_delay",
-                                     "advance_item_compressor"}) {
-                window->SetItemVisible(QLatin1String(item), false);
+        case Menu::Advance: {
+            window->SetItemVisible(QStringLiteral("advance_item_poweroff_delay"), false);
+            // The dialogs for service use: offered while "debug.ini" exists.
+            const bool service = IsLocalFileExist("debug.ini");
+            for (const char* item :
+                 {"advance_item_autocal", "advance_item_compressor", "advance_item_ktv",
+                  "advance_item_cs_auto", "advance_item_custom_eq"}) {
+                window->SetItemVisible(QLatin1String(item), service);
             }
-            // The karaoke panel is for service use: offered while "debug.ini" exists.
-            window->SetItemVisible(QStringLiteral("advance_item_ktv"),
-                                   IsLocalFileExist("debug.ini"));
             break;
+        }
         case Menu::Output: {
             const QIcon mark(
                 tonvia::ui::SkinResources::Instance().Image(QStringLiteral("img/right.png")));

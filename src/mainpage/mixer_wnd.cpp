@@ -140,14 +140,9 @@ void CMixerWnd::OnInit() {
             .SetText(QString::fromStdString(tuning::MixerRowTitle(name.toStdString(), mInputs, i)));
     }
 
-    if (QWidget* host = GetWidget()) {
-        const int scale = ScalePercent();
-        const auto [width, height] = tuning::MixerWindowSize(
-            host->width() * 100 / scale, host->height() * 100 / scale, mInputs, scale);
-        host->resize(width, height);
-        tonvia::dialogs::FitWindowToContents(*this);
-        CenterWindow();
-    }
+    tonvia::dialogs::SizeToInputRows(*this, mInputs);
+    tonvia::dialogs::FitWindowToContents(*this);
+    CenterWindow();
     mReady = true;
     if (Row("in_distort", 0) && Row("out_distort", 0)) {
         SetTimer(kDistortionTimerId, 1000);

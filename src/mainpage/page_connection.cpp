@@ -126,7 +126,11 @@ void EqualizerManager::ConnectDevice(bool showError) {
         mForceWnd->Reconnect();
         return;
     }
-    link.DisableQueue();
+    StartStateRead();
+}
+
+void EqualizerManager::StartStateRead() {
+    Device().DisableQueue();
     PostToWindow(WM_SHOW_LOADING);
     const auto plan = tonvia::tuning::PlanStateRead(Model());
     StartWorker([this, plan] { ReadMcuValueThread(plan); });

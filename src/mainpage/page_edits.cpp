@@ -2,9 +2,13 @@
 // The rules (clamps, followers, the order of the commands) live in tuning/edits.h.
 #include <algorithm>
 
+#include "dialogs/cs_auto_wnd.h"
+#include "dialogs/dialog_common.h"
 #include "dialogs/ktv_wnd.h"
 #include "graph/equalizer.h"
+#include "mainpage/auto_cal_wnd.h"
 #include "mainpage/compressors_on_wnd.h"
+#include "mainpage/custom_eq_wnd.h"
 #include "mainpage/equalizer_manager.h"
 #include "mainpage/mixer_wnd.h"
 #include "mainpage/page_common.h"
@@ -41,6 +45,7 @@ bool EqualizerManager::Edit(const PageRoute& route, const QString& item) {
     const auto show = [this](const tuning::EditResult& result) { ShowEdit(result); };
     // A commit because the focus left the edit must not pull the focus back.
     mCommitOnLeave = route.commitOnLeave;
+    QWidget* parent = mWindow != nullptr ? mWindow->GetWidget() : nullptr;
     switch (route.action) {
         case PageAction::SetMainVolumeSlider:
             SetMainVolumeSlider();
@@ -205,6 +210,26 @@ bool EqualizerManager::Edit(const PageRoute& route, const QString& item) {
         case PageAction::CompressorsOn:
             CCompressorsOnWnd::ShowCompressorsOn(
                 mWindow != nullptr ? mWindow->GetWidget() : nullptr, *this);
+            return true;
+        case PageAction::Compressor: {
+            CCompressorWnd* dialog = new CCompressorWnd(*this);
+            tonvia::dialogs::RunModal(dialog, parent, QStringLiteral("compressorwnd"));
+            return true;
+        }
+        case PageAction::AutoCal:
+            // A kept result changed the amplifier's settings: read them again.
+            if (CAutoCalWnd::ShowAutoCal(parent, mSession) == 1 && Device().IsConnected()) {
+                StartStateRead();
+            }
+            return true;
+        case PageAction::CsAuto:
+            // Nothing supplies the first byte; the amplifier keeps 0 there.
+            CSAutoWnd::ShowCsAuto(parent, mSession, mCsAuto, 0, Live().inputSource);
+            return true;
+        case PageAction::CustomEq:
+            CCustomEqWnd::ShowCustomEq(parent, mSession,
+                                       tonvia::tuning::CustomEqFactoryFrequencies(),
+                                       tonvia::tuning::CustomEqTable{});
             return true;
         case PageAction::Mixer:
             CMixerWnd::ShowMixer(mWindow != nullptr ? mWindow->GetWidget() : nullptr, *this);

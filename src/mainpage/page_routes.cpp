@@ -104,6 +104,10 @@ constexpr ActionName kActionNames[] = {
     {PageAction::SaveWholeToFile, "SaveWholeConfigToFile"},
     {PageAction::CompressorsOn, "CompressorsOn"},
     {PageAction::KaraokePanel, "KaraokePanel"},
+    {PageAction::Compressor, "Compressor"},
+    {PageAction::AutoCal, "AutoCal"},
+    {PageAction::CsAuto, "CsAuto"},
+    {PageAction::CustomEq, "CustomEq"},
 };
 
 // The number a control stands for: its user data, -1 when it has none.
@@ -453,6 +457,10 @@ PageRoute RouteMenu(const QString& name, const QString& userData) {
         {"advance_item_noise_threshold", PageAction::NoiseThreshold},
         {"advance_item_compressors_on", PageAction::CompressorsOn},
         {"advance_item_ktv", PageAction::KaraokePanel},
+        {"advance_item_compressor", PageAction::Compressor},
+        {"advance_item_autocal", PageAction::AutoCal},
+        {"advance_item_cs_auto", PageAction::CsAuto},
+        {"advance_item_custom_eq", PageAction::CustomEq},
     };
     for (const Exact& e : kExact) {
         if (name == QLatin1String(e.name)) {

@@ -103,6 +103,10 @@ enum class PageAction {
     SaveWholeToFile,
     CompressorsOn,
     KaraokePanel,
+    Compressor,
+    AutoCal,
+    CsAuto,
+    CustomEq,
 };
 
 // The operation's name as logs and tests show it.

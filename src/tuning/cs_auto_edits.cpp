@@ -130,6 +130,12 @@ bool RestoreCsAuto(Session& session, CsAutoSetting& block, const Confirm& ask) {
     if (!Confirmed(ask, "${restore_cs_auto}")) {
         return false;
     }
+    SetCsAutoDefaults(block);
+    SendCsAuto(session, block);
+    return true;
+}
+
+void SetCsAutoDefaults(CsAutoSetting& block) {
     for (int n = 0; n < kCsAutoFlags; ++n) {
         block.SetFlag(n, true);
     }
@@ -139,8 +145,6 @@ bool RestoreCsAuto(Session& session, CsAutoSetting& block, const Confirm& ask) {
     for (int s = 0; s < kCsAutoSelectors; ++s) {
         block.SetSelector(static_cast<CsAutoSelector>(s), kRestoredSelectors[At(s)]);
     }
-    SendCsAuto(session, block);
-    return true;
 }
 
 std::string CsAutoValueText(float value) {

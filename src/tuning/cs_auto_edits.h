@@ -58,6 +58,8 @@ void SetCsAutoSelector(Session& session, CsAutoSetting& block, CsAutoSelector se
 // After "${restore_cs_auto}" is confirmed: every option on, every value 1.0, mode 0 and
 // the three levels at item 5 (0 dB), queued. Byte 0 stays. Returns whether it restored.
 bool RestoreCsAuto(Session& session, CsAutoSetting& block, const Confirm& ask);
+// The restored values without sending them (byte 0 stays).
+void SetCsAutoDefaults(CsAutoSetting& block);
 
 // "%.3f", as the edits show a value.
 std::string CsAutoValueText(float value);

@@ -46,6 +46,15 @@ double TwoDecimals(double q) {
 
 }  // namespace
 
+CustomEqTable CustomEqFactoryFrequencies() {
+    CustomEqTable freqs{};
+    for (int i = 0; i < kCustomEqBands; ++i) {
+        freqs[static_cast<std::size_t>(i)] =
+            static_cast<int>(DefaultEqBand(kEqBandCount, kCustomEqFirstBand + i).freq);
+    }
+    return freqs;
+}
+
 int CustomEqChannelBand(int i) {
     return kCustomEqFirstBand + i;
 }

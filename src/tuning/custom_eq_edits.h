@@ -26,6 +26,10 @@ inline constexpr SliderRange kCustomEqGainSlider{kEqGainSliderMin, kEqGainSlider
 // gains (dB).
 using CustomEqTable = std::array<int, kCustomEqBands>;
 
+// The frequencies bands 11..30 of a 31-band channel start with: the factory table of an
+// opener that has none of its own (its gains are all 0 dB).
+CustomEqTable CustomEqFactoryFrequencies();
+
 // The channel band of dialog band i.
 int CustomEqChannelBand(int i);
 // Dialog band i (0..19) of the current channel.

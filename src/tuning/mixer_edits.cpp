@@ -234,12 +234,4 @@ bool RequestDistortion(Session& session, int source) {
     return link.Get_OutDistortQueued(scene, source, 0, kOutChannelCount - 1) && queued;
 }
 
-std::pair<int, int> MixerWindowSize(int layoutWidth, int layoutHeight, int inputCount,
-                                    int scalePercent) {
-    // The layout holds eight columns and six rows: two columns of 115 are hidden, and every
-    // row that the source lacks takes 83 away.
-    return {scalePercent * (layoutWidth - 230) / 100,
-            scalePercent * (83 * inputCount + layoutHeight - 498) / 100};
-}
-
 }  // namespace tonvia::tuning

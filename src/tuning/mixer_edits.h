@@ -79,8 +79,4 @@ std::pair<int, int> NextMixEdit(int input, int output, bool right, int inputCoun
 // out while the queue takes no commands: the mixer's timer must never wait for a reply.
 bool RequestDistortion(Session& session, int source);
 
-// The mixer's size for `inputCount` rows from the layout's size, at `scalePercent`.
-std::pair<int, int> MixerWindowSize(int layoutWidth, int layoutHeight, int inputCount,
-                                    int scalePercent);
-
 }  // namespace tonvia::tuning

@@ -200,6 +200,11 @@ TEST_F(MainWindow, SettingsDialogsAndTheBusyWindowRunOverTheWindow) {
     const Case cases[] = {
         {"AboutWnd", [&] { PostMenuChoice(main, "option_item_about"); }},
         {"NoiseThresholdWnd", [&] { PostMenuChoice(main, "advance_item_noise_threshold"); }},
+        {"MixerWnd", [&] { PostMenuChoice(main, "advance_item_mixer"); }},
+        {"AutoCalWnd", [&] { PostMenuChoice(main, "advance_item_autocal"); }},
+        {"CSAutoWnd", [&] { PostMenuChoice(main, "advance_item_cs_auto"); }},
+        {"CustomEqWnd", [&] { PostMenuChoice(main, "advance_item_custom_eq"); }},
+        {"CompressorWnd", [&] { PostMenuChoice(main, "advance_item_compressor"); }},
         {"MemWrWnd",
          [&] { main.FindControl(QStringLiteral("btn_debug")).As<QAbstractButton>()->click(); }},
         {"LoadingWnd", [&] { tonvia::ui::PostMessageTo(main.GetHWND(), WM_SHOW_LOADING); }},

@@ -2,6 +2,7 @@
 // they expect and carrying the number they read from its user data; the menus hold their
 // items.
 #include <QAction>
+#include <QFile>
 #include <QListWidget>
 #include <QMenu>
 #include <cstdio>
@@ -247,7 +248,7 @@ TEST_F(Menus, EachMenuHoldsItsItems) {
         {"xml/advance_menu.xml",
          {"advance_item_mixer", "advance_item_noise_threshold", "advance_item_compressors_on",
           "advance_item_autocal", "advance_item_poweroff_delay", "advance_item_ktv",
-          "advance_item_compressor"}},
+          "advance_item_compressor", "advance_item_cs_auto", "advance_item_custom_eq"}},
         {"xml/output_menu.xml",
          {"output_menu_front", "output_menu_front_left", "output_menu_front_right",
           "output_menu_rear", "output_menu_rear_left", "output_menu_rear_right",
@@ -316,11 +317,29 @@ TEST_F(Menus, ChangesBeforeShowing) {
     CMenuWnd* advance =
         main.ShowMenu(CMainWnd::Menu::Advance, main.FindControl(QStringLiteral("btn_advance")));
     ASSERT_NE(advance, nullptr);
-    for (const char* hidden : {"advance_item_autocal", "advance_item_poweroff_delay",
-                               "advance_item_ktv", "advance_item_compressor"}) {
+    const char* const service[] = {"advance_item_autocal", "advance_item_ktv",
+                                   "advance_item_compressor", "advance_item_cs_auto",
+                                   "advance_item_custom_eq"};
+    for (const char* hidden : service) {
         EXPECT_FALSE(advance->FindItem(QLatin1String(hidden))->isVisible()) << hidden;
     }
+    EXPECT_FALSE(advance->FindItem(QStringLiteral("advance_item_poweroff_delay"))->isVisible());
     EXPECT_TRUE(advance->FindItem(QStringLiteral("advance_item_mixer"))->isVisible());
+    advance->close();
+    Pump();
+    // Service use: with "debug.ini" in the working folder the service dialogs are offered.
+    {
+        QFile marker(QStringLiteral("debug.ini"));
+        ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    }
+    advance =
+        main.ShowMenu(CMainWnd::Menu::Advance, main.FindControl(QStringLiteral("btn_advance")));
+    ASSERT_NE(advance, nullptr);
+    for (const char* shown : service) {
+        EXPECT_TRUE(advance->FindItem(QLatin1String(shown))->isVisible()) << shown;
+    }
+    EXPECT_FALSE(advance->FindItem(QStringLiteral("advance_item_poweroff_delay"))->isVisible());
+    QFile::remove(QStringLiteral("debug.ini"));
 
     // Output menu of channel 0 (front left full): held codes marked, conflicting ones off.
     CMenuWnd* output =

@@ -130,6 +130,8 @@ TEST(PageRoutes, MenuChoices) {
         {"scene_item_load_whole", "", PageAction::LoadWholeFromFile, -1},
         {"advance_item_compressors_on", "", PageAction::CompressorsOn, -1},
         {"advance_item_ktv", "", PageAction::KaraokePanel, -1},
+        {"advance_item_autocal", "", PageAction::AutoCal, -1},
+        {"advance_item_custom_eq", "", PageAction::CustomEq, -1},
         {"option_menu_language", "", PageAction::None, -1},
     };
     for (const Case& c : cases) {
