@@ -5,7 +5,7 @@
 #include "dialogs/dialog_common.h"
 #include "dialogs/msg_wnd.h"
 #include "graph/equalizer_ac.h"
-#include "graph/math/filter_response.h"
+#include "graph/math/channel_curve.h"
 #include "platform/log.h"
 #include "ui/window_registry.h"
 
@@ -254,21 +254,19 @@ void CAutoCalWnd::ShowEqCurves() {
     if (chart == nullptr) {
         return;
     }
-    const FrequencyGrid& grid = StandardFrequencyGrid();
-    std::vector<std::array<double, CURVE_POINTS>> levels(tuning::kCalibrationChannels);
-    std::array<double, CURVE_POINTS> band{};
+    // Every record counts: the bands the amplifier did not report stay at 0 dB.
+    std::vector<ChannelCurve> sums(tuning::kCalibrationChannels);
     std::vector<AcCurveData> curves;
     std::array<bool, tuning::kCalibrationChannels> show{};
+    const FilterSetting off;
     for (int ch = 0; ch < tuning::kCalibrationChannels; ++ch) {
-        auto& sum = levels[At(ch)];
-        sum.fill(0.0);
-        for (const tuning::CalibrationBand& b : mData.bands[At(ch)]) {
-            PeqResponse(CURVE_SAMPLE_RATE, b.freq, b.gain, b.q, grid, band);
-            for (int i = 0; i < CURVE_POINTS; ++i) {
-                sum[At(i)] += band[At(i)];
-            }
+        std::array<EqBand, tuning::kCalibrationBands> bands{};
+        for (int b = 0; b < tuning::kCalibrationBands; ++b) {
+            const tuning::CalibrationBand& record = mData.bands[At(ch)][At(b)];
+            bands[At(b)] = EqBand{record.gain, record.q, record.freq, 1};
         }
-        curves.push_back({grid, sum});
+        ComputeChannelCurve(off, off, bands, false, sums[At(ch)]);
+        curves.push_back({sums[At(ch)].frequencies, sums[At(ch)].levels});
         show[At(ch)] = mShowEq && mChannelShown[At(ch)];
     }
     chart->SetFineCurves(curves, show);

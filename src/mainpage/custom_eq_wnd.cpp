@@ -9,7 +9,7 @@
 #include "dialogs/dialog_common.h"
 #include "dialogs/msg_wnd.h"
 #include "graph/equalizer.h"
-#include "graph/math/filter_response.h"
+#include "graph/math/channel_curve.h"
 #include "mainpage/page_common.h"
 #include "model/value_format.h"
 #include "platform/log.h"
@@ -45,19 +45,6 @@ std::optional<CustomEqRow> RowOfName(const QString& name) {
 
 tuning::SliderRange RangeOf(const UiControl& slider) {
     return {slider.GetMinValue(), slider.GetMaxValue()};
-}
-
-// Adds the peaking response of each band (a disabled one at 0 dB) to the curve's levels.
-void AddBands(std::span<const EqBand> bands, ChannelCurve& curve) {
-    std::array<double, CURVE_POINTS> band{};
-    for (const EqBand& b : bands) {
-        const double gain = b.enable != 0 ? static_cast<double>(b.gain) : 0.0;
-        PeqResponse(CURVE_SAMPLE_RATE, b.freq, gain, static_cast<double>(b.q), curve.frequencies,
-                    band);
-        for (std::size_t i = 0; i < band.size(); ++i) {
-            curve.levels[i] += band[i];
-        }
-    }
 }
 
 }  // namespace
@@ -121,16 +108,16 @@ void CCustomEqWnd::Redraw(int selected) {
     }
     const SceneConfig& live = mSession.Model().live;
     const std::array<EqBand, tuning::kCustomEqBands> bands = tuning::CustomEqShownBands(live);
-    // The twenty bands' own curve in front, the whole channel's behind it.
+    // The twenty bands' own curve in front, the whole channel's behind it; the crossover is
+    // not part of either (its filters are off here).
     std::array<ChannelCurve, 2> curves{};
-    for (ChannelCurve& curve : curves) {
-        curve.frequencies = StandardFrequencyGrid();
-    }
-    AddBands(bands, curves[0]);
+    const FilterSetting off;
+    ComputeChannelCurve(off, off, bands, false, curves[0]);
     const OutChannel& channel = live.channels[At(tuning::CurrentChannel(live))];
-    AddBands(std::span<const EqBand>(channel.eqArray.data(),
-                                     At(std::clamp(channel.eqSize, 0, kEqBandCount))),
-             curves[1]);
+    ComputeChannelCurve(off, off,
+                        std::span<const EqBand>(channel.eqArray.data(),
+                                                At(std::clamp(channel.eqSize, 0, kEqBandCount))),
+                        false, curves[1]);
     graph->SetBands(bands, selected);
     graph->setCurEqHpLp(-1, -1);  // the crossover is not edited here
     const std::array<bool, 2> show{true, true};

@@ -104,7 +104,8 @@ TEST_F(MixerEdits, CrossSourceGainAndTagsAreKeptInRange) {
     EXPECT_EQ(SetViceGain(session, kOpt, 1, 9), 6);
     EXPECT_EQ(SetViceGain(session, kOpt, 1, -40), -32);
     Settle();
-    const auto& mix = amp.Snapshot().scenes[0].crossMix[kOpt][1];
+    const tonvia::sim::DeviceState device = amp.Snapshot();
+    const auto& mix = device.scenes[0].crossMix[kOpt][1];
     EXPECT_EQ(mix.viceSource, 3);
     EXPECT_EQ(mix.viceChannel, 1);
     EXPECT_EQ(mix.viceGain, 0);  // -32 dB on the wire
