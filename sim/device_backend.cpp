@@ -1,4 +1,4 @@
-#include "app/device_backend.h"
+#include "sim/device_backend.h"
 
 #include "platform/hidapi_backend.h"
 #include "platform/paths.h"
@@ -6,9 +6,11 @@
 #include "sim/state_json.h"
 #include "sim/virtual_amplifier.h"
 
+namespace tonvia::sim {
+
 std::unique_ptr<DeviceBackend> DeviceBackend::Hidapi() {
     std::unique_ptr<DeviceBackend> backend(new DeviceBackend);
-    backend->mHid = tonvia::platform::MakeHidapiBackend();
+    backend->mHid = platform::MakeHidapiBackend();
     return backend;
 }
 
@@ -17,10 +19,10 @@ namespace {
 // A first run of the demo starts from a tuning, not from flat factory settings, so that the
 // page has curves to show: the full-range outputs high-passed and the subwoofers low-passed
 // at 80 Hz (Linkwitz-Riley, 24 dB per octave), and a few band corrections on the fronts.
-void ApplyDemoTuning(tonvia::sim::DeviceState& state) {
-    tonvia::sim::SceneParams& live = state.scenes[0];
+void ApplyDemoTuning(DeviceState& state) {
+    SceneParams& live = state.scenes[0];
     for (int ch = 0; ch < 6; ++ch) {
-        tonvia::sim::Filter& filter = ch < 4 ? live.highPass[ch] : live.lowPass[ch];
+        Filter& filter = ch < 4 ? live.highPass[ch] : live.lowPass[ch];
         filter.type = 2;
         filter.freq = 80;
         filter.slope = 4;
@@ -41,17 +43,17 @@ void ApplyDemoTuning(tonvia::sim::DeviceState& state) {
 
 std::unique_ptr<DeviceBackend> DeviceBackend::Virtual(const std::string& statePath,
                                                       std::string* notice) {
-    tonvia::sim::Options options;
+    Options options;
     bool maySave = !statePath.empty();
-    const bool stateFileExists = !statePath.empty() && tonvia::platform::PathExists(statePath);
+    const bool stateFileExists = !statePath.empty() && platform::PathExists(statePath);
     if (!stateFileExists) {
         ApplyDemoTuning(options.state);
     }
     if (stateFileExists) {
         std::string why;
-        std::optional<tonvia::sim::DeviceState> loaded;
-        if (const auto text = tonvia::platform::ReadWholeFile(statePath)) {
-            loaded = tonvia::sim::DeviceStateFromJson(*text, &why);
+        std::optional<DeviceState> loaded;
+        if (const auto text = platform::ReadWholeFile(statePath)) {
+            loaded = DeviceStateFromJson(*text, &why);
         } else {
             why = "it cannot be read";
         }
@@ -67,10 +69,10 @@ std::unique_ptr<DeviceBackend> DeviceBackend::Virtual(const std::string& statePa
         }
     }
     std::unique_ptr<DeviceBackend> backend(new DeviceBackend);
-    auto amplifier = std::make_unique<tonvia::sim::VirtualAmplifier>(std::move(options));
+    auto amplifier = std::make_unique<VirtualAmplifier>(std::move(options));
     backend->mAmplifier = amplifier.get();
     backend->mHid = std::move(amplifier);
-    backend->mControl = tonvia::sim::StartControlEndpointFromEnvironment(*backend->mAmplifier);
+    backend->mControl = StartControlEndpointFromEnvironment(*backend->mAmplifier);
     backend->mStatePath = statePath;
     backend->mMaySave = maySave;
     return backend;
@@ -86,19 +88,14 @@ bool DeviceBackend::SaveState(std::string* error) {
     if (mAmplifier == nullptr || !mMaySave) {
         return true;
     }
-    const std::string text = tonvia::sim::DeviceStateToJson(mAmplifier->Snapshot());
+    const std::string text = DeviceStateToJson(mAmplifier->Snapshot());
     if (text.empty()) {
         if (error != nullptr) {
             *error = "the state could not be turned into JSON";
         }
         return false;
     }
-    return tonvia::platform::WriteFileAtomically(mStatePath, text, error);
+    return platform::WriteFileAtomically(mStatePath, text, error);
 }
 
-std::unique_ptr<DeviceBackend> MakeDeviceBackend(const ShellOptions& options, std::string* notice) {
-    if (options.demo) {
-        return DeviceBackend::Virtual(options.demoState, notice);
-    }
-    return DeviceBackend::Hidapi();
-}
+}  // namespace tonvia::sim
