@@ -1,53 +1,12 @@
 #pragma once
-// The HID backend the program talks through: hidapi for a real amplifier, or, in demo
-// mode, the built-in virtual amplifier, whose state may live in a JSON file between runs.
+// The device backend the shell's options ask for; the backend itself lives with the
+// virtual amplifier, where the command line reaches it too.
 
 #include <memory>
 #include <string>
 
 #include "app/shell.h"
-#include "platform/hid_backend.h"
-
-namespace tonvia::sim {
-class VirtualAmplifier;
-class ControlEndpoint;
-}  // namespace tonvia::sim
-
-class DeviceBackend {
-  public:
-    // The hidapi backend.
-    static std::unique_ptr<DeviceBackend> Hidapi();
-    // The virtual amplifier. With a state file that exists, its state comes from there; a
-    // file that cannot be used leaves the factory state, sets `notice` to say why, and is
-    // never overwritten. Without a file (or before its first save) it starts from a demo
-    // tuning with crossovers and a few EQ corrections. The control socket starts when TONVIA_SIM_CONTROL names one.
-    static std::unique_ptr<DeviceBackend> Virtual(const std::string& statePath,
-                                                  std::string* notice);
-
-    ~DeviceBackend();
-    DeviceBackend(const DeviceBackend&) = delete;
-    DeviceBackend& operator=(const DeviceBackend&) = delete;
-
-    tonvia::platform::HidBackend& Hid() { return *mHid; }
-    // "hidapi" or "virtual amplifier".
-    const char* Name() const { return mAmplifier ? "virtual amplifier" : "hidapi"; }
-    // Null for hidapi.
-    tonvia::sim::VirtualAmplifier* Amplifier() const { return mAmplifier; }
-
-    // Writes the virtual amplifier's state to its file, whole or not at all. True when it
-    // was written or there is nothing to write (hidapi, no file, or a file that could not
-    // be read, which stays as it is); otherwise `error` says why.
-    bool SaveState(std::string* error);
-
-  private:
-    DeviceBackend() = default;
-
-    std::unique_ptr<tonvia::platform::HidBackend> mHid;
-    tonvia::sim::VirtualAmplifier* mAmplifier = nullptr;  // mHid, when virtual
-    std::unique_ptr<tonvia::sim::ControlEndpoint> mControl;
-    std::string mStatePath;
-    bool mMaySave = false;
-};
+#include "sim/device_backend.h"
 
 // The backend that `options` ask for; `notice` as for DeviceBackend::Virtual.
 std::unique_ptr<DeviceBackend> MakeDeviceBackend(const ShellOptions& options, std::string* notice);

@@ -3,7 +3,10 @@
 #include <functional>
 #include <string>
 
+namespace tonvia::sim {
 class DeviceBackend;
+}
+using DeviceBackend = tonvia::sim::DeviceBackend;
 
 // Options taken from the command line.
 struct ShellOptions {

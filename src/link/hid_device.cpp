@@ -221,6 +221,9 @@ bool CHidDevice::SendCtrlCommand(std::uint8_t cmd, std::uint8_t subcmd, std::uin
     }
     const int written = device->Write(report);
     mLastWriteTick.store(Tick());
+    if (written >= 0) {
+        TraceFrame(true, report);
+    }
     const int handleNumber = mHandleSerial.load();
     if (written < 0) {
         LogPrintA("Write HidDeviceObject = %d errot = %s\n", handleNumber,
@@ -275,6 +278,7 @@ bool CHidDevice::ReadHIDData(std::span<std::uint8_t> buffer, int timeoutMs) {
 
     LogPrintA("read data: ");
     const auto received = target.first(static_cast<std::size_t>(bytesRead));
+    TraceFrame(false, received);
     if (!StillOpen(device)) {
         LogPrintA("mHidHandle is NULL\n");
         return false;
@@ -292,6 +296,18 @@ bool CHidDevice::ReadHIDData(std::span<std::uint8_t> buffer, int timeoutMs) {
         }
     }
     return true;
+}
+
+void CHidDevice::SetFrameTrace(FrameTrace trace) {
+    std::lock_guard lock(mTraceMutex);
+    mTrace = std::move(trace);
+}
+
+void CHidDevice::TraceFrame(bool written, std::span<const std::uint8_t> report) {
+    std::lock_guard lock(mTraceMutex);
+    if (mTrace) {
+        mTrace(written, report);
+    }
 }
 
 void CHidDevice::SetFrameDecoder(std::uint8_t packetType, FrameDecoder decoder) {
@@ -438,7 +454,11 @@ void CHidDevice::McuCmdThread(std::latch& started) {
         LogQueuedCommand(entry);
         if (SendCtrlCommand(entry.cmd, entry.subcmd, entry.optype, entry.cmd_data)) {
             entry.cmd_data.clear();
-            ReadHIDData(REPLY_WAIT_MS);
+            if (!ReadHIDData(REPLY_WAIT_MS)) {
+                mQueueFailures.fetch_add(1);
+            }
+        } else {
+            mQueueFailures.fetch_add(1);
         }
         entry.cmd_data.clear();
         mPending.fetch_sub(1);

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <latch>
 #include <memory>
 #include <mutex>
@@ -372,6 +373,15 @@ class CHidDevice {
     // by tests.
     std::chrono::milliseconds mWriteWaitLimit{2000};
 
+    // Queued commands that could not be written or got no reply within the wait; the
+    // command line reads it once the queue is idle.
+    std::atomic<int> mQueueFailures{0};
+
+    // Sees every report written (`written` true) and every report read, as the bytes on the
+    // wire, on the thread doing the I/O. For tracing; empty by default.
+    using FrameTrace = std::function<void(bool written, std::span<const std::uint8_t> report)>;
+    void SetFrameTrace(FrameTrace trace);
+
   private:
     using DevicePtr = std::shared_ptr<tonvia::platform::HidDevice>;
 
@@ -381,6 +391,7 @@ class CHidDevice {
     // True while `device` is still the open handle and the link is not being destroyed.
     bool StillOpen(const DevicePtr& device) const;
     bool Enqueue(CtrlCmd entry);
+    void TraceFrame(bool written, std::span<const std::uint8_t> report);
 
     tonvia::platform::HidBackend& mBackend;
     WindowMessageSink& mSink;
@@ -411,6 +422,8 @@ class CHidDevice {
     std::thread mCmdThread;
 
     std::atomic<TickSource> mTickSource;
+    std::mutex mTraceMutex;
+    FrameTrace mTrace;
     std::atomic<bool> mStopping{false};
     std::atomic<int> mHandleSerial{0};  // the number the write log prints for the handle
 };

@@ -70,6 +70,10 @@ bool PathExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+bool MayReadWrite(const std::string& path) {
+    return ::access(path.c_str(), R_OK | W_OK) == 0 || errno != EACCES;
+}
+
 bool MakeFolders(const std::string& path) {
     std::error_code ec;
     std::filesystem::create_directories(path, ec);

@@ -22,6 +22,9 @@ std::string WorkingDirectory();
 std::string ExecutableDirectory();
 
 bool PathExists(const std::string& path);
+// False when `path` exists but this process may not open it for reading and writing (a
+// device node without permission for this user).
+bool MayReadWrite(const std::string& path);
 
 // Creates `path` (and missing parents) as folders; true when it exists afterwards.
 bool MakeFolders(const std::string& path);
