@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   clang-format gcovr
   python3 python3-scipy
+  dpkg-dev
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/device_backend.h"
+#include "app/udev_rule.h"
 #include "link/hid_device.h"
 #include "model/product.h"
 #include "platform/instance_lock.h"
@@ -39,6 +40,8 @@ ShellOptions ParseShellOptions(int argc, const char* const* argv) {
                 options.demo = true;
                 options.demoState = std::string(path);
             }
+        } else if (arg == "--print-udev-rule") {
+            options.printUdevRule = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else {
@@ -143,8 +146,14 @@ int Tonvia(int argc, const char* const* argv, const WindowRunner& runWindows) {
                      "  --demo-state FILE   keep the virtual amplifier's state in FILE (JSON)\n"
                      "                      between runs; implies --demo\n"
                      "  --startup-check     open the main window, print the time to it and the\n"
-                     "                      peak memory, and close again\n");
+                     "                      peak memory, and close again\n"
+                     "  --print-udev-rule   print the udev rule that lets the user at the seat\n"
+                     "                      open the amplifier without root\n");
         return options.help ? 0 : 2;
+    }
+    if (options.printUdevRule) {
+        std::fputs(kUdevRule, stdout);
+        return 0;
     }
 
     StartDebugLog();

@@ -13,8 +13,9 @@ struct ShellOptions {
     bool demo = false;      // run against the built-in virtual amplifier
     std::string demoState;  // --demo-state: the virtual amplifier's state file (implies demo)
     bool help = false;
-    bool startupCheck = false;  // open the main window, report the start-up time, close
-    std::string error;          // set when the command line cannot be used
+    bool printUdevRule = false;  // print the udev rule that lets the user open the amplifier
+    bool startupCheck = false;   // open the main window, report the start-up time, close
+    std::string error;           // set when the command line cannot be used
 };
 
 ShellOptions ParseShellOptions(int argc, const char* const* argv);

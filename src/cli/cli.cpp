@@ -318,9 +318,10 @@ class Run {
         const std::string& node = devices.front().path;
         if (!tonvia::platform::MayReadWrite(node)) {
             mConsole.Error("no permission to open the amplifier at " + node +
-                           ": this user may not read and write that device node. Install the "
-                           "program's udev rule (or ask the administrator to), then unplug the "
-                           "amplifier and plug it in again.");
+                           ": this user may not read and write that device node. The udev rule "
+                           "that allows it is missing or not yet applied; install it with\n  " +
+                           std::string(tuning::kUdevRuleInstallCommand) +
+                           "\nthen unplug the amplifier and plug it in again.");
         } else {
             mConsole.Error("the amplifier at " + node +
                            " cannot be opened: " + mBackend.Hid().ErrorText());

@@ -94,6 +94,7 @@ class CHidDevice {
     int OpenHIDDevice();
     bool IsConnected() const;
     // The backend's path of the open device; empty while none is open.
+    tonvia::platform::HidBackend& Backend() { return mBackend; }
     std::string OpenPath() const;
     // Closes the open device; with `tellDevice` the PC-connect message 0 goes first.
     // Safe while other threads are inside a write or a read: they finish with the handle

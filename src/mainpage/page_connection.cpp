@@ -11,6 +11,7 @@
 #include "model/product.h"
 #include "platform/log.h"
 #include "platform/settings.h"
+#include "ui/skin_resources.h"
 #include "ui/window_impl_base.h"
 #include "ui/window_registry.h"
 
@@ -105,7 +106,20 @@ void EqualizerManager::ConnectDevice(bool showError) {
     link.OpenHIDDevice();
     if (!link.IsConnected()) {
         LogPrintA("Can not conect usb devices, please connect devices again!\n");
-        if (showError && mHooks.showBox) {
+        // A missing permission is worth saying even at start: connecting again cannot help.
+        const std::string denied = tonvia::tuning::DeniedDeviceNode(link.Backend());
+        if (!denied.empty()) {
+            LogPrintA("no permission to open %s\n", denied.c_str());
+            if (mHooks.showBox) {
+                // One command per line, so that the box need not be wider than the screen.
+                const QString command =
+                    QLatin1String(tonvia::tuning::kUdevRuleInstallCommand)
+                        .toString()
+                        .replace(QStringLiteral(" && "), QStringLiteral(" &&\n"));
+                mHooks.showBox(tonvia::ui::Translate(QStringLiteral("${device_permission_tips}"))
+                                   .arg(QString::fromStdString(denied), command));
+            }
+        } else if (showError && mHooks.showBox) {
             mHooks.showBox(QStringLiteral("${device_connect_fail}"));
         }
         ShowConnectState(ConnectState::Disconnected);

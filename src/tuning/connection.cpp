@@ -5,6 +5,7 @@
 #include "model/positions.h"
 #include "model/product.h"
 #include "platform/log.h"
+#include "platform/paths.h"
 
 namespace tonvia::tuning {
 
@@ -126,6 +127,16 @@ FirmwareAge CompareFirmware(int mainVersion, int slaveVersion) {
 
 bool FactoryDefault(Session& session) {
     return session.Link().Factory_Default_Ctrl();
+}
+
+std::string DeniedDeviceNode(tonvia::platform::HidBackend& backend,
+                             const std::function<bool(const std::string&)>& mayOpen) {
+    for (const auto& device : backend.Enumerate(DEVICE_VENDOR_ID, DEVICE_PRODUCT_ID)) {
+        if (!device.path.empty() && !mayOpen(device.path)) {
+            return device.path;
+        }
+    }
+    return {};
 }
 
 }  // namespace tonvia::tuning

@@ -7,10 +7,13 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
+#include <string>
 
 #include "link/hid_device.h"
 #include "model/dimensions.h"
 #include "model/model_set.h"
+#include "platform/paths.h"
 #include "tuning/session.h"
 
 namespace tonvia::tuning {
@@ -32,6 +35,19 @@ struct StateReadResult {
 // set, ends the read after the request in flight.
 StateReadResult ReadLiveState(CHidDevice& link, const StateReadPlan& plan,
                               const std::atomic<bool>* stop = nullptr);
+
+// The commands that install the program's udev rule, which lets the user at the seat open
+// the amplifier without root.
+inline constexpr const char* kUdevRuleInstallCommand =
+    "tonvia --print-udev-rule | sudo tee /etc/udev/rules.d/70-tonvia.rules && "
+    "sudo udevadm control --reload-rules && sudo udevadm trigger --subsystem-match=hidraw";
+
+// The node of an amplifier that enumeration finds but this user may not open (no udev rule,
+// or one not yet applied); empty when there is none or it may be opened.
+// `mayOpen` tells whether this user may read and write a node.
+std::string DeniedDeviceNode(
+    tonvia::platform::HidBackend& backend,
+    const std::function<bool(const std::string&)>& mayOpen = tonvia::platform::MayReadWrite);
 
 // PC_UI_Status_Init: PC-connect 1, the handshake, and for this model in normal mode the
 // whole live state. -1 when the handshake went unanswered, else 0.

@@ -72,4 +72,15 @@ TEST_F(StatusInit, AnUnansweredHandshakeFails) {
     EXPECT_EQ(Run(), -1);
 }
 
+// The node is named only when the amplifier is there and this user may not open it.
+TEST(PermissionHelp, NamesTheNodeThisUserMayNotOpen) {
+    tonvia::sim::VirtualAmplifier amp;
+    const auto denied = [](const std::string&) { return false; };
+    const std::string node = DeniedDeviceNode(amp, denied);
+    EXPECT_FALSE(node.empty());
+    EXPECT_TRUE(DeniedDeviceNode(amp, [](const std::string&) { return true; }).empty());
+    amp.Unplug();
+    EXPECT_TRUE(DeniedDeviceNode(amp, denied).empty());
+}
+
 }  // namespace
