@@ -48,10 +48,17 @@ std::string English(std::string_view key) {
         if (entry.key != key) {
             continue;
         }
-        std::string text(entry.text);
-        for (std::size_t at = text.find("{\\n}"); at != std::string::npos;
-             at = text.find("{\\n}", at)) {
-            text.replace(at, 4, " ");
+        // The line marks become spaces: a terminal wraps on its own.
+        constexpr std::string_view kLineMark = "{\\n}";
+        const std::string_view source = entry.text;
+        std::string text;
+        for (std::size_t at = 0; at < source.size();) {
+            if (source.substr(at, kLineMark.size()) == kLineMark) {
+                text += ' ';
+                at += kLineMark.size();
+            } else {
+                text += source[at++];
+            }
         }
         return text;
     }

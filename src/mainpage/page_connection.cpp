@@ -116,8 +116,14 @@ void EqualizerManager::ConnectDevice(bool showError) {
                     QLatin1String(tonvia::tuning::kUdevRuleInstallCommand)
                         .toString()
                         .replace(QStringLiteral(" && "), QStringLiteral(" &&\n"));
-                mHooks.showBox(tonvia::ui::Translate(QStringLiteral("${device_permission_tips}"))
-                                   .arg(QString::fromStdString(denied), command));
+                QString text = tonvia::ui::Translate(QStringLiteral("${device_permission_tips}"));
+                for (const QString& value : {QString::fromStdString(denied), command}) {
+                    const qsizetype at = text.indexOf(QStringLiteral("%s"));
+                    if (at >= 0) {
+                        text.replace(at, 2, value);
+                    }
+                }
+                mHooks.showBox(text);
             }
         } else if (showError && mHooks.showBox) {
             mHooks.showBox(QStringLiteral("${device_connect_fail}"));
