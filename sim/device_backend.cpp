@@ -1,5 +1,7 @@
 #include "sim/device_backend.h"
 
+#include <cstdlib>
+
 #include "platform/hidapi_backend.h"
 #include "platform/paths.h"
 #include "sim/control.h"
@@ -72,6 +74,10 @@ std::unique_ptr<DeviceBackend> DeviceBackend::Virtual(const std::string& statePa
     auto amplifier = std::make_unique<VirtualAmplifier>(std::move(options));
     backend->mAmplifier = amplifier.get();
     backend->mHid = std::move(amplifier);
+    // Benchmarks pace the demo like a real USB full-speed link from the first report.
+    if (const char* pace = std::getenv("TONVIA_SIM_FULL_SPEED"); pace != nullptr && *pace == '1') {
+        backend->mAmplifier->SetFullSpeed();
+    }
     backend->mControl = StartControlEndpointFromEnvironment(*backend->mAmplifier);
     backend->mStatePath = statePath;
     backend->mMaySave = maySave;
