@@ -19,6 +19,8 @@ constexpr int kSpectrumChunk = 9;
 // The equaliser's eleven bands in two requests.
 constexpr int kEqSplit = 5;
 constexpr int kEqLastBand = 10;
+// The longest wait for a status answer to be applied after the pause.
+constexpr std::chrono::milliseconds kStatusWait{2000};
 
 std::size_t At(int index) {
     return static_cast<std::size_t>(index);
@@ -108,6 +110,7 @@ bool ApplyStatus(CalibrationShared& shared, int kind, std::intptr_t value) {
     if (kind < 0 || kind > kIrcLastStatus) {
         return false;
     }
+    shared.statusReports.fetch_add(1);
     if (shared.stop.load()) {
         return true;
     }
@@ -138,8 +141,16 @@ void RunCalibration(CHidDevice& link, CalibrationShared& shared, std::uint32_t m
     link.IRC_Sel_Test_Module(static_cast<int>(module), true);
     SendIrcControl(link, IrcControl::Start, channelMask, eqMode, true);
     while (!IsIrcEnd(shared.status.load()) && !shared.stop.load()) {
-        link.IRC_Get();
+        const unsigned before = shared.statusReports.load();
+        const bool answered = link.IRC_Get();
         Pause(shared, timings.poll);
+        // The status comes through the window's thread: a busy window must not make the
+        // worker act on the previous status and so miss a data step.
+        const auto limit = std::chrono::steady_clock::now() + kStatusWait;
+        while (answered && shared.statusReports.load() == before && !shared.stop.load() &&
+               std::chrono::steady_clock::now() < limit) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         const int status = shared.status.load();
         const int channel = shared.dataChannel.load();
         if (shared.stop.load()) {

@@ -77,6 +77,9 @@ struct CalibrationShared {
     std::atomic<bool> stop{false};
     std::atomic<bool> testDataSeen{false};
     std::atomic<bool> running{false};
+    // Counts the status reports applied, so that the worker knows when its request's
+    // answer has reached the window's thread.
+    std::atomic<unsigned> statusReports{0};
 };
 
 // The worker's pause between a status request and its follow-up, and after it.
