@@ -19,8 +19,11 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <fstream>
 #include <functional>
+#include <sstream>
 
+#include "cli/cli.h"
 #include "commands/command_codes.h"
 #include "graph/equalizer.h"
 #include "main_fixture.h"
@@ -28,6 +31,8 @@
 #include "mainpage/mixer_wnd.h"
 #include "mainpage/scene_wnd.h"
 #include "model/positions.h"
+#include "platform/paths.h"
+#include "sim/state_json.h"
 #include "ui/menu.h"
 #include "ui/skin_resources.h"
 #include "ui/window_registry.h"
@@ -662,6 +667,32 @@ TEST_F(Edits, TheMixerRoutesLevelsBridgesAndShowsClipping) {
     main.Manager().DisconnectDevice();
     Pump();
     EXPECT_EQ(CMixerWnd::Current(), nullptr);
+}
+
+// The command line reads the same amplifier into the same scene profile as the window.
+TEST_F(Edits, TheCommandLineSavesTheSceneProfileTheWindowSaves) {
+    const QString dir = QDir::temp().filePath(QStringLiteral("tonvia-cli-spf-%1").arg(getpid()));
+    QDir().mkpath(dir);
+    const QString window = dir + QStringLiteral("/window.spf");
+    hooks.fileDialog = [&](WindowImplBase&, bool, const QString&) { return window; };
+    OpenConnected();
+    // The first channel: an edit makes its channel current, and profiles keep that choice.
+    Type("edit_ch_volume_0", "-9.5");
+    const std::string state = (dir + QStringLiteral("/amp.json")).toStdString();
+    {
+        std::ofstream file(state);
+        file << tonvia::sim::DeviceStateToJson(Settled());
+    }
+    ChooseItem("scene_item_save_file");
+    const std::string cli = (dir + QStringLiteral("/cli.spf")).toStdString();
+    std::ostringstream out;
+    std::ostringstream err;
+    const std::vector<std::string> args = {"--demo-state", state, "profile", "save", cli};
+    ASSERT_EQ(tonvia::cli::RunCli(args, out, err), 0) << err.str();
+    const auto saved = tonvia::platform::ReadWholeFile(window.toStdString());
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved, tonvia::platform::ReadWholeFile(cli));
+    QDir(dir).removeRecursively();
 }
 
 // A profile written by a worker: the page follows the record on the UI thread and the
