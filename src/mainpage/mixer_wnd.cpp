@@ -8,6 +8,7 @@
 #include "dialogs/dialog_common.h"
 #include "mainpage/equalizer_manager.h"
 #include "platform/log.h"
+#include "tuning/edits.h"
 #include "tuning/karaoke_edits.h"
 #include "tuning/mixer_edits.h"
 #include "ui/sbutton.h"
@@ -217,12 +218,22 @@ void CMixerWnd::OnVolChanged(int input, int output, int level, bool fromEnable, 
     for (const tuning::MixCell& cell : result.cells) {
         SyncCell(cell.input, cell.output);
     }
+    ShowPageRouting();
     if (!fromEnable && takeFocus) {
         Cell("box_edit", output, input).SetFocusSelectAll();
     }
     LogPrintA("<<<<<<<<<<<<<<<<<<<<< %s %d %d,%d %d\n", "OnVolChanged", input, output, level,
               fromEnable ? 1 : 0);
     sVolumeBusy = false;
+}
+
+void CMixerWnd::ShowPageRouting() {
+    // The page's routing options under the dialog show the same routes.
+    if (mSource == mOwner.Live().inputSource) {
+        tuning::EditResult routing;
+        routing.routing = true;
+        mOwner.ShowEdit(routing);
+    }
 }
 
 void CMixerWnd::OnEnableBtnClick(int input, int output, bool on) {
@@ -316,6 +327,7 @@ void CMixerWnd::Notify(TNotifyUI& msg) {
                 SyncCell(cell.input, cell.output);
             }
         }
+        ShowPageRouting();
         return;
     }
     if (Is(type, DUI_MSGTYPE_SELECTCHANGED)) {

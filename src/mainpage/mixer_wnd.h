@@ -48,6 +48,7 @@ class CMixerWnd : public DialogImplBase {
     void SelectViceItem(int input);
     void SetBridge(int pair, bool on);
     void ShowRows();
+    void ShowPageRouting();
 
     EqualizerManager& mOwner;
     int mSource;

@@ -624,6 +624,8 @@ TEST_F(Edits, TheMixerRoutesLevelsBridgesAndShowsClipping) {
     EXPECT_FALSE(control(QStringLiteral("box_enable_4_1")).IsSelected());
     control(QStringLiteral("box_enable_3_0")).As<QAbstractButton>()->click();
     EXPECT_EQ(edit("box_edit_3_0")->text(), "6dB");
+    // The page under the dialog follows: output 4 now takes input 1.
+    EXPECT_TRUE(main.FindControl(QStringLiteral("option_ch_in0_3")).IsSelected());
     edit("box_edit_2_0")->setText(QStringLiteral("10"));
     QTest::keyClick(edit("box_edit_2_0"), Qt::Key_Return);
     EXPECT_EQ(edit("box_edit_2_0")->text(), "6dB");
