@@ -19,6 +19,7 @@
 #include "cli/texts.h"
 #include "link/hid_device.h"
 #include "model/model_set.h"
+#include "model/scene_diff.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "profiles/profile_files.h"
@@ -76,6 +77,7 @@ enum class Command {
     SceneDelete,
     ProfileSave,
     ProfileLoad,
+    Diff,
 };
 
 // A command read and checked whole before any device is opened.
@@ -224,12 +226,17 @@ std::optional<Job> ParseJob(std::span<const std::string> words, Failure* failure
         }
         return job;
     }
-    if (name == "profile") {
-        if (rest.size() != 2 || (rest[0] != "save" && rest[0] != "load")) {
-            return fail("'profile' needs save FILE or load FILE");
+    if (name == "profile" || name == "diff") {
+        const bool diff = name == "diff";
+        if (diff ? rest.size() != 1
+                 : rest.size() != 2 || (rest[0] != "save" && rest[0] != "load")) {
+            return fail(diff ? "'diff' needs a profile FILE"
+                             : "'profile' needs save FILE or load FILE");
         }
-        job.command = rest[0] == "save" ? Command::ProfileSave : Command::ProfileLoad;
-        job.file = rest[1];
+        job.command = diff                ? Command::Diff
+                      : rest[0] == "save" ? Command::ProfileSave
+                                          : Command::ProfileLoad;
+        job.file = rest.back();
         auto endsWith = [&](std::string_view ext) {
             return job.file.size() > ext.size() &&
                    std::equal(ext.rbegin(), ext.rend(), job.file.rbegin(), [](char a, char b) {
@@ -244,6 +251,43 @@ std::optional<Job> ParseJob(std::span<const std::string> words, Failure* failure
         return job;
     }
     return fail("unknown command '" + name + "' (try --help)");
+}
+
+// What a profile holds of the tuning: the identity, the firmware versions and the clipping
+// flags of the moment are no part of it.
+bool IsTuningParameter(const std::string& field) {
+    static constexpr std::string_view kOthers[] = {"model",     "mainVersion",    "slaveVersion",
+                                                   "inDistort", "outDistort",     "dspOn",
+                                                   "chCount",   "lastSoloChannel"};
+    if (field.starts_with("flashver[")) {
+        return false;
+    }
+    return std::find(std::begin(kOthers), std::end(kOthers), field) == std::end(kOthers);
+}
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+// "scene 3 ch 2 band 7 eq.gain: amplifier -2.5, file 0", numbered from 1 as on the page.
+std::string DiffLine(const ParameterChange& change) {
+    std::string line;
+    auto part = [&](const char* name, int index) {
+        if (index >= 0) {
+            line += std::string(name) + " " + std::to_string(index + 1) + " ";
+        }
+    };
+    if (change.scene > 0) {
+        line += "scene " + std::to_string(change.scene) + " ";
+    }
+    part("source", change.source);
+    part("input", change.input);
+    part("ch", change.channel);
+    part("band", change.band);
+    return line + change.field + ": amplifier " + Number(change.before) + ", file " +
+           Number(change.after);
 }
 
 std::string Hex(std::span<const std::uint8_t> bytes) {
@@ -408,6 +452,9 @@ class Run {
                 break;
             case Command::ProfileLoad:
                 code = ProfileLoad(job);
+                break;
+            case Command::Diff:
+                code = Diff(job);
                 break;
             case Command::Status:
                 break;
@@ -588,25 +635,33 @@ class Run {
         return kExitDone;
     }
 
+    // The ten stored scenes from the device, then the working scene again, as the window
+    // does before it writes a whole profile.
+    int ReadStoredScenes() {
+        std::array<tuning::StateReadPlan, kStoredSceneCount> plans{};
+        for (int scene = 1; scene <= kStoredSceneCount; ++scene) {
+            ModelSet view;
+            view.live = mSession.Model().stored[At(scene - 1)];
+            plans[At(scene - 1)] = tuning::PlanStateRead(view);
+        }
+        const auto live = tuning::PlanStateRead(mSession.Model());
+        const auto read =
+            tuning::ReadAllScenes(mSession.Link(), plans, {}, nullptr, mTimings.sceneReadSettle);
+        if (!read.disconnected) {
+            tuning::PC_UI_Status_Init(mSession, live);
+        }
+        mSession.ProcessReports();
+        if (!read.Complete()) {
+            mConsole.Error(English("${scene_transfer_fail}"));
+            return kExitDevice;
+        }
+        return kExitDone;
+    }
+
     int ProfileSave(const Job& job) {
         if (job.wholeProfile) {
-            // The ten stored scenes come from the device first, as in the window.
-            std::array<tuning::StateReadPlan, kStoredSceneCount> plans{};
-            for (int scene = 1; scene <= kStoredSceneCount; ++scene) {
-                ModelSet view;
-                view.live = mSession.Model().stored[At(scene - 1)];
-                plans[At(scene - 1)] = tuning::PlanStateRead(view);
-            }
-            const auto live = tuning::PlanStateRead(mSession.Model());
-            const auto read = tuning::ReadAllScenes(mSession.Link(), plans, {}, nullptr,
-                                                    mTimings.sceneReadSettle);
-            if (!read.disconnected) {
-                tuning::PC_UI_Status_Init(mSession, live);
-            }
-            mSession.ProcessReports();
-            if (!read.Complete()) {
-                mConsole.Error(English("${scene_transfer_fail}"));
-                return kExitDevice;
+            if (const int code = ReadStoredScenes(); code != kExitDone) {
+                return code;
             }
         }
         const auto result = job.wholeProfile
@@ -619,6 +674,46 @@ class Run {
         }
         mOut << English(result.message) << "\n";
         return kExitDone;
+    }
+
+    // Every parameter in which the file differs from the amplifier, one line each; exit 4
+    // when there is any. A whole profile compares the ten stored scenes and names too.
+    int Diff(const Job& job) {
+        if (job.wholeProfile) {
+            if (const int code = ReadStoredScenes(); code != kExitDone) {
+                return code;
+            }
+        }
+        ModelSet file = mSession.Model();
+        const auto result = job.wholeProfile ? profiles::ReadWholeProfile(job.file, file)
+                                             : profiles::ReadSceneProfile(job.file, file);
+        if (!result.ok) {
+            mConsole.Error(job.file + ": " + English(result.message) +
+                           (result.detail.empty() ? "" : " (" + result.detail + ")"));
+            return kExitArguments;
+        }
+        const auto changes = job.wholeProfile ? CompareModels(mSession.Model(), file)
+                                              : CompareScenes(mSession.Model().live, file.live);
+        int lines = 0;
+        for (const ParameterChange& change : changes) {
+            if (!IsTuningParameter(change.field)) {
+                continue;
+            }
+            if (change.field == "sceneName" && change.scene >= 1 &&
+                change.scene <= kStoredSceneCount) {
+                // Names are text: the change carries no value of its own.
+                const auto name = [&](const ModelSet& m) {
+                    return "\"" + tonvia::platform::WideToUtf8(m.sceneNames[At(change.scene - 1)]) +
+                           "\"";
+                };
+                mOut << "scene " << change.scene << " name: amplifier " << name(mSession.Model())
+                     << ", file " << name(file) << "\n";
+            } else {
+                mOut << DiffLine(change) << "\n";
+            }
+            ++lines;
+        }
+        return lines == 0 ? kExitDone : kExitDiffers;
     }
 
     int ProfileLoad(const Job& job) {
@@ -681,6 +776,7 @@ std::string UsageText() {
            "  scenes list                 the ten stored scenes\n"
            "  scenes load N | save N NAME | delete N\n"
            "  profile save FILE | load FILE   a .spf (scene) or .wpf (whole) profile\n"
+           "  diff FILE                       where the amplifier differs from a profile\n"
            "\n"
            "parameters (channels 1-6, bands 1-31):\n"
            "  master-volume (dB)   master-mute (on/off)   source (name or 1-9)\n"
@@ -691,7 +787,8 @@ std::string UsageText() {
            "  ch N hp|lp slope (off, 6dB ... 48dB)   ch N hp|lp freq (Hz)\n"
            "\n"
            "exit codes: 0 done, 1 the amplifier refused or did not answer, 2 bad arguments\n"
-           "or file, 3 no amplifier found or no permission to open it\n";
+           "or file, 3 no amplifier found or no permission to open it, 4 the amplifier\n"
+           "differs from the file (diff)\n";
 }
 
 int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,

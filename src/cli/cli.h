@@ -15,6 +15,7 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitDevice = 1;       // the device refused or did not answer
 inline constexpr int kExitArguments = 2;    // bad arguments or a bad file
 inline constexpr int kExitNoAmplifier = 3;  // none found, or no permission to open it
+inline constexpr int kExitDiffers = 4;      // diff: the amplifier differs from the file
 
 // The device's own waits; tests shorten them for the virtual amplifier.
 struct CliTimings {

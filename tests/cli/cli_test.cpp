@@ -207,6 +207,22 @@ TEST_F(Cli, ScenesSaveListLoadAndDelete) {
     EXPECT_EQ(Run({"scenes", "list"}).out.find("Evening"), std::string::npos);
 }
 
+// A profile compared with the amplifier: in step right after saving, then exactly the
+// parameters changed since, numbered as on the page.
+TEST_F(Cli, DiffListsWhatTheAmplifierChangedSinceTheFile) {
+    const std::string file = mState + ".spf";
+    ASSERT_EQ(Run({"profile", "save", file}).code, kExitDone);
+    const Output same = Run({"diff", file});
+    EXPECT_EQ(same.code, kExitDone) << same.err;
+    EXPECT_EQ(same.out, "");
+    ASSERT_EQ(Run({"set", "ch", "2", "eq", "7", "gain", "-2.5"}).code, kExitDone);
+    const Output changed = Run({"diff", file});
+    EXPECT_EQ(changed.code, kExitDiffers);
+    EXPECT_EQ(changed.out, "ch 2 band 7 eq.gain: amplifier -2.5, file 0\n");
+    EXPECT_EQ(Run({"diff"}).code, kExitArguments);
+    EXPECT_EQ(Run({"diff", "missing.spf"}).code, kExitArguments);
+}
+
 TEST_F(Cli, TraceShowsTheFramesOfASet) {
     const Output set = Run({"--trace", "set", "master-volume", "-12"});
     ASSERT_EQ(set.code, kExitDone) << set.err;
