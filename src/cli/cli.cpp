@@ -703,8 +703,11 @@ class Run {
                 change.scene <= kStoredSceneCount) {
                 // Names are text: the change carries no value of its own.
                 const auto name = [&](const ModelSet& m) {
-                    return "\"" + tonvia::platform::WideToUtf8(m.sceneNames[At(change.scene - 1)]) +
-                           "\"";
+                    // Appended piece by piece: GCC 12's -Wrestrict misreads "..." + string&&.
+                    std::string quoted = "\"";
+                    quoted += tonvia::platform::WideToUtf8(m.sceneNames[At(change.scene - 1)]);
+                    quoted += '"';
+                    return quoted;
                 };
                 mOut << "scene " << change.scene << " name: amplifier " << name(mSession.Model())
                      << ", file " << name(file) << "\n";
