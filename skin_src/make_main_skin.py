@@ -306,6 +306,11 @@ def main_page():
         f.add("QPushButton", name, x, 8, 110, 24, text=key, font=font(9),
               focusPolicy=("enum", "Qt::NoFocus"))
         x += 114
+    # The undo history: small arrows beside the menus.
+    for name, glyph, tip in (("btn_undo", "↶", "${undo_tips}"), ("btn_redo", "↷", "${redo_tips}")):
+        f.add("QPushButton", name, x, 8, 28, 24, text=glyph, font=font(11),
+              focusPolicy=("enum", "Qt::NoFocus"), toolTip=tip)
+        x += 32
     f.add("QPushButton", "btn_debug", 980, 8, 60, 24, text="${debug}", font=font(8),
           focusPolicy=("enum", "Qt::NoFocus"), visible=False)
     # Names the window's routing knows but that act on nothing on this amplifier; they
@@ -549,6 +554,9 @@ def scene_menu():
         "  <separator/>",
         item("scene_item_load_whole", "${load_whole}"),
         item("scene_item_save_whole", "${save_whole}"),
+        "  <separator/>",
+        item("scene_item_verify", "${verify_with_amplifier}"),
+        item("scene_item_compare_file", "${compare_with_file}"),
     ])
 
 

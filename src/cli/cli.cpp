@@ -26,6 +26,7 @@
 #include "sim/device_backend.h"
 #include "tuning/connection.h"
 #include "tuning/edits.h"
+#include "tuning/parameter_sync.h"
 #include "tuning/scene_transfer.h"
 #include "tuning/session.h"
 
@@ -78,6 +79,7 @@ enum class Command {
     ProfileSave,
     ProfileLoad,
     Diff,
+    Verify,
 };
 
 // A command read and checked whole before any device is opened.
@@ -226,6 +228,13 @@ std::optional<Job> ParseJob(std::span<const std::string> words, Failure* failure
         }
         return job;
     }
+    if (name == "verify") {
+        if (!rest.empty()) {
+            return fail("'verify' takes no arguments");
+        }
+        job.command = Command::Verify;
+        return job;
+    }
     if (name == "profile" || name == "diff") {
         const bool diff = name == "diff";
         if (diff ? rest.size() != 1
@@ -253,41 +262,11 @@ std::optional<Job> ParseJob(std::span<const std::string> words, Failure* failure
     return fail("unknown command '" + name + "' (try --help)");
 }
 
-// What a profile holds of the tuning: the identity, the firmware versions and the clipping
-// flags of the moment are no part of it.
-bool IsTuningParameter(const std::string& field) {
-    static constexpr std::string_view kOthers[] = {"model",     "mainVersion",    "slaveVersion",
-                                                   "inDistort", "outDistort",     "dspOn",
-                                                   "chCount",   "lastSoloChannel"};
-    if (field.starts_with("flashver[")) {
-        return false;
-    }
-    return std::find(std::begin(kOthers), std::end(kOthers), field) == std::end(kOthers);
-}
-
-std::string Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
-
 // "scene 3 ch 2 band 7 eq.gain: amplifier -2.5, file 0", numbered from 1 as on the page.
-std::string DiffLine(const ParameterChange& change) {
-    std::string line;
-    auto part = [&](const char* name, int index) {
-        if (index >= 0) {
-            line += std::string(name) + " " + std::to_string(index + 1) + " ";
-        }
-    };
-    if (change.scene > 0) {
-        line += "scene " + std::to_string(change.scene) + " ";
-    }
-    part("source", change.source);
-    part("input", change.input);
-    part("ch", change.channel);
-    part("band", change.band);
-    return line + change.field + ": amplifier " + Number(change.before) + ", file " +
-           Number(change.after);
+std::string DiffLine(const ParameterChange& change, const char* first, const char* second) {
+    return tuning::ParameterName(change) + ": " + first + " " +
+           tuning::ParameterValueText(change.before) + ", " + second + " " +
+           tuning::ParameterValueText(change.after);
 }
 
 std::string Hex(std::span<const std::uint8_t> bytes) {
@@ -455,6 +434,9 @@ class Run {
                 break;
             case Command::Diff:
                 code = Diff(job);
+                break;
+            case Command::Verify:
+                code = Verify();
                 break;
             case Command::Status:
                 break;
@@ -696,7 +678,7 @@ class Run {
                                               : CompareScenes(mSession.Model().live, file.live);
         int lines = 0;
         for (const ParameterChange& change : changes) {
-            if (!IsTuningParameter(change.field)) {
+            if (!tuning::IsTuningParameter(change)) {
                 continue;
             }
             if (change.field == "sceneName" && change.scene >= 1 &&
@@ -712,11 +694,35 @@ class Run {
                 mOut << "scene " << change.scene << " name: amplifier " << name(mSession.Model())
                      << ", file " << name(file) << "\n";
             } else {
-                mOut << DiffLine(change) << "\n";
+                mOut << DiffLine(change, "amplifier", "file") << "\n";
             }
             ++lines;
         }
         return lines == 0 ? kExitDone : kExitDiffers;
+    }
+
+    // The whole state read a second time: every tuning parameter whose second read differs
+    // from the first, one line each; exit 4 when there is any. A link that loses or garbles
+    // replies, or another program tuning the amplifier meanwhile, shows here.
+    int Verify() {
+        const ModelSet first = mSession.Model();
+        CHidDevice& link = mSession.Link();
+        link.DisableQueue();
+        const tuning::StateReadResult read =
+            tuning::ReadLiveState(link, tuning::PlanStateRead(first));
+        mSession.ProcessReports();
+        link.EnableQueue();
+        if (read.answered < read.requests) {
+            mConsole.Error("the amplifier did not answer " +
+                           std::to_string(read.requests - read.answered) + " of " +
+                           std::to_string(read.requests) + " requests");
+            return kExitDevice;
+        }
+        const auto changes = tuning::TuningDifferences(first.live, mSession.Model().live);
+        for (const ParameterChange& change : changes) {
+            mOut << DiffLine(change, "first read", "second read") << "\n";
+        }
+        return changes.empty() ? kExitDone : kExitDiffers;
     }
 
     int ProfileLoad(const Job& job) {
@@ -780,6 +786,7 @@ std::string UsageText() {
            "  scenes load N | save N NAME | delete N\n"
            "  profile save FILE | load FILE   a .spf (scene) or .wpf (whole) profile\n"
            "  diff FILE                       where the amplifier differs from a profile\n"
+           "  verify                      reads the state twice; where the two reads differ\n"
            "\n"
            "parameters (channels 1-6, bands 1-31):\n"
            "  master-volume (dB)   master-mute (on/off)   source (name or 1-9)\n"
@@ -791,7 +798,7 @@ std::string UsageText() {
            "\n"
            "exit codes: 0 done, 1 the amplifier refused or did not answer, 2 bad arguments\n"
            "or file, 3 no amplifier found or no permission to open it, 4 the amplifier\n"
-           "differs from the file (diff)\n";
+           "differs from the file (diff) or its two reads differ (verify)\n";
 }
 
 int RunCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,

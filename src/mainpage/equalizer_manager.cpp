@@ -84,6 +84,7 @@ void EqualizerManager::BindPage(WindowImplBase& window, bool showDebug, int scal
 
     // GEQ mode at start: only the gains of the bands can be edited.
     Model().page.geqMode = true;
+    ShowHistoryButtons();
     if (UiControl mode = Find(QStringLiteral("btn_arg_eq"))) {
         mode.Selected(false, false);
         mode.SetText(QStringLiteral("${geq_mode}"));

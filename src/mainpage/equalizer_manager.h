@@ -11,7 +11,10 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "commands/apply_reports.h"
 #include "graph/math/channel_curve.h"
@@ -21,6 +24,7 @@
 #include "model/value_format.h"
 #include "tuning/connection.h"
 #include "tuning/cs_auto_edits.h"
+#include "tuning/edit_history.h"
 #include "tuning/edits.h"
 #include "tuning/scene_transfer.h"
 #include "tuning/session.h"
@@ -294,4 +298,44 @@ class EqualizerManager {
     void RunReportFollowUps(const tonvia::commands::ReportChange& change);
 
     std::array<ChannelCurve, kOutChannelCount> mCurves{};
+
+    // ---- Undo history (page_history.cpp) ----
+  public:
+    tonvia::tuning::EditHistory& History() { return mHistory; }
+    // Brackets one user action: what the live record changed between Begin and End is one
+    // history entry (joining the open entry of the same non-empty `gesture`). An action
+    // begun inside another (a dialog's edit under the menu item that opened it) first
+    // records what the outer one changed so far; the outer one then goes on from there.
+    void BeginUserEdit(std::string label, std::string gesture = {}, bool untilEnd = false);
+    void EndUserEdit(bool endsGesture = false);
+    // A device report applied while actions are open: it is no part of any of them.
+    void AbsorbReport(const WindowMessage& message);
+    // A stored scene's load: the device sends its values later, on the worker's read; the
+    // entry is made when the page follows them (RefreshMainPage).
+    void BeginLoadEntry(std::string label);
+    // Writes the previous (next) values of the newest (last undone) entry to the model, the
+    // page and the amplifier. The result asks for the volume poll after a source switch.
+    tonvia::tuning::EditResult Undo();
+    tonvia::tuning::EditResult Redo();
+    // "btn_undo" and "btn_redo" enabled while there is something to undo or redo.
+    void ShowHistoryButtons();
+    // The history belongs to one amplifier: connecting another one clears it.
+    void HistoryForDevice(const std::string& path);
+
+  private:
+    void FinishLoadEntry();
+    struct EditScope {
+        std::string label;
+        std::string gesture;
+        bool untilEnd = false;
+        ModelSet snapshot;
+    };
+    std::vector<EditScope> mScopes;
+    tonvia::tuning::EditHistory mHistory;
+    struct PendingLoad {
+        std::string label;
+        SceneConfig before;
+    };
+    std::optional<PendingLoad> mPendingLoad;
+    std::string mHistoryDevice;
 };

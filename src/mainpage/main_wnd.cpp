@@ -119,7 +119,79 @@ CMainWnd::CMainWnd(tonvia::platform::HidBackend& backend, tonvia::platform::Devi
     mVirtualWindows.emplace(QStringLiteral("mainpage"), nullptr);
 }
 
+namespace {
+
+// The gesture an action belongs to: the moves of one drag, the values of one slider pulled
+// along, the repeats of one held arrow key. Empty for actions that stand alone.
+std::string GestureOf(const PageRoute& route) {
+    const std::string name = PageActionName(route.action);
+    const std::string index = std::to_string(route.index);
+    switch (route.action) {
+        case PageAction::EqualizerCallback:
+            return name + " " + std::to_string(route.part) + " " + index;
+        case PageAction::EqSlider:
+        case PageAction::SetMainVolumeSlider:
+        case PageAction::SetAccSlider:
+        case PageAction::ChannelVolumeSlider:
+        case PageAction::ChannelDelaySlider:
+            return name + " " + index;
+        case PageAction::SetEqFreqUp:
+        case PageAction::SetEqQUp:
+        case PageAction::SetEqGainUp:
+        case PageAction::SetHpFreqUp:
+        case PageAction::SetLpFreqUp:
+        case PageAction::SetMainVolumeUp:
+        case PageAction::SetAccUp:
+        case PageAction::SetChVolumeUp:
+        case PageAction::SetChDelayUp:
+        case PageAction::SpeakerDelayStep:
+        case PageAction::SpeakerDelayStepCurrent:
+            return name + " " + index + (route.up ? " up" : " down");
+        default:
+            return {};
+    }
+}
+
+// A dialog's notification as a user action: sliders and arrow steps make gestures.
+class HistoryObserver final : public NotifyObserver {
+  public:
+    HistoryObserver(WindowImplBase& main, EqualizerManager& manager)
+        : mMain(main), mManager(manager) {}
+
+    void BeforeNotify(WindowImplBase& window, const TNotifyUI& msg) override {
+        const bool counted = &window != &mMain;  // the main window brackets its own routes
+        mCounted.push_back(counted);
+        if (!counted) {
+            return;
+        }
+        const QString label = window.ClassName() + QLatin1Char(' ') + msg.pSender.GetName();
+        const bool step = msg.sType.startsWith(QLatin1String(DUI_MSGTYPE_VALUECHANGED)) ||
+                          msg.sType == QLatin1String(DUI_MSGTYPE_VALUECHANGED_MOVE);
+        const QString gesture = step ? label + QLatin1Char(' ') + msg.sType : QString();
+        mManager.BeginUserEdit(label.toStdString(), gesture.toStdString());
+    }
+    void AfterNotify(WindowImplBase&, const TNotifyUI&) override {
+        // The window may be gone by now: only the stack says what Before did.
+        if (mCounted.empty()) {
+            return;
+        }
+        const bool counted = mCounted.back();
+        mCounted.pop_back();
+        if (counted) {
+            mManager.EndUserEdit();
+        }
+    }
+
+  private:
+    WindowImplBase& mMain;
+    EqualizerManager& mManager;
+    std::vector<bool> mCounted;
+};
+
+}  // namespace
+
 CMainWnd::~CMainWnd() {
+    SetNotifyObserver(nullptr);
     StopDeviceWatch();
 }
 
@@ -182,6 +254,8 @@ void CMainWnd::OnInit() {
     // 4. The page.
     mManager.BindPage(*this, IsLocalFileExist("debug.ini"), ScalePercent());
     WriteVersionLabels();
+    mHistoryObserver = std::make_unique<HistoryObserver>(*this, mManager);
+    SetNotifyObserver(mHistoryObserver.get());
 
     // 5. The single-instance guard.
     char lockName[64];
@@ -441,7 +515,40 @@ void CMainWnd::OnResetMcuFactoryDefault(const PageRoute&, const PageOrigin&) {
     mManager.ResetMcuFactoryDefault();
 }
 
+
 void CMainWnd::Dispatch(const PageRoute& route, const PageOrigin& origin) {
+    switch (route.action) {
+        case PageAction::Undo:
+        case PageAction::Redo:
+            // Not an edit of its own: it moves along the history.
+            Handled(PageActionName(route.action));
+            UndoRedo(route.action == PageAction::Redo);
+            return;
+        default:
+            break;
+    }
+    const bool drag = route.action == PageAction::EqualizerCallback;
+    mManager.BeginUserEdit(PageActionName(route.action), GestureOf(route), drag);
+    DispatchAction(route, origin);
+    mManager.EndUserEdit(drag && route.up);
+}
+
+void CMainWnd::UndoRedo(bool redo) {
+    const tonvia::tuning::EditResult result = redo ? mManager.Redo() : mManager.Undo();
+    if (result.startVolumePoll) {
+        // As after the user's own source switch: read the source's volume back.
+        getMainVolumeTimer = 10;
+        SetTimer(GET_MAIN_VOLUME_TIMER, 1000);
+    }
+}
+
+bool CMainWnd::OnHistoryKey(bool redo) {
+    Handled(redo ? "Redo" : "Undo");
+    UndoRedo(redo);
+    return true;
+}
+
+void CMainWnd::DispatchAction(const PageRoute& route, const PageOrigin& origin) {
     using Handler = void (CMainWnd::*)(const PageRoute&, const PageOrigin&);
     struct Row {
         PageAction action;
@@ -816,7 +923,9 @@ void CMainWnd::OnMessage(WindowMessage& message) {
                     Handled(name);
                 }
             }
-            // The model first, on this thread, which owns it; then the page.
+            // The model first, on this thread, which owns it; then the page. The report is no
+            // part of the user's action that may be open around it.
+            mManager.AbsorbReport(message);
             const auto change = mManager.Session().Apply(message);
             OnReport(change);
             return;

@@ -101,6 +101,7 @@ class CMainWnd final : public WindowImplBase {
     void OnReport(const tonvia::commands::ReportChange& change);
     void OnTimer(unsigned id) override;
     bool OnKeyDown(QKeyEvent* event) override;
+    bool OnHistoryKey(bool redo) override;
     void OnSystemCommand(unsigned command) override;
     void OnDestroyed() override;
 
@@ -127,8 +128,12 @@ class CMainWnd final : public WindowImplBase {
     void OnDisplayChange();
 
   private:
-    // Runs the handler of the route's action; an action without one is logged as pending.
+    // Runs the handler of the route's action as one user action of the undo history; an
+    // action without one is logged as pending.
     void Dispatch(const PageRoute& route, const PageOrigin& origin);
+    void DispatchAction(const PageRoute& route, const PageOrigin& origin);
+    // Undo (redo) of the history, from the buttons or the keys.
+    void UndoRedo(bool redo);
     void OnMenuCommand(const MenuCommandRecord& record);
 
     // The handlers of the page actions, one each (Dispatch's table names them).
@@ -194,4 +199,6 @@ class CMainWnd final : public WindowImplBase {
     int getMainVolumeTimer = 0;
     std::vector<std::string> mHandled;
     std::unique_ptr<QObject> mWindowFilter;
+    // Brackets the dialogs' notifications into user actions of the undo history.
+    std::unique_ptr<NotifyObserver> mHistoryObserver;
 };

@@ -204,6 +204,7 @@ void EqualizerManager::OnConnected() {
     }
     ShowConnectState(ConnectState::Connected);
     link.EnableQueue();
+    HistoryForDevice(mDevicePath);
     // All six curves from the state just read (flat EQ for a bypassed channel).
     UpdateEqualizer(-1);
     // The version check follows the connected state; its boxes come as their own messages.

@@ -585,4 +585,6 @@ void EqualizerManager::RefreshMainPage() {
     // 6. The current channel again, with every curve.
     ShowCurrentChannel(current);
     ShowSwitches();
+    // A stored scene's load ends here: the page shows the values it brought.
+    FinishLoadEntry();
 }

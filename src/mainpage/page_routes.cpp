@@ -108,6 +108,10 @@ constexpr ActionName kActionNames[] = {
     {PageAction::AutoCal, "AutoCal"},
     {PageAction::CsAuto, "CsAuto"},
     {PageAction::CustomEq, "CustomEq"},
+    {PageAction::Undo, "Undo"},
+    {PageAction::Redo, "Redo"},
+    {PageAction::VerifyWithAmplifier, "VerifyWithAmplifier"},
+    {PageAction::CompareWithFile, "CompareWithFile"},
 };
 
 // The number a control stands for: its user data, -1 when it has none.
@@ -159,6 +163,8 @@ PageRoute RouteClick(const QString& name, int n) {
         {"advance_item_mixer", PageAction::Mixer},
         {"advance_item_noise_threshold", PageAction::NoiseThreshold},
         {"btn_debug", PageAction::MemWr},
+        {"btn_undo", PageAction::Undo},
+        {"btn_redo", PageAction::Redo},
     };
     for (const Exact& e : kExact) {
         if (name == QLatin1String(e.name)) {
@@ -453,6 +459,8 @@ PageRoute RouteMenu(const QString& name, const QString& userData) {
         {"scene_item_save_file", PageAction::SaveSceneToFile},
         {"scene_item_load_whole", PageAction::LoadWholeFromFile},
         {"scene_item_save_whole", PageAction::SaveWholeToFile},
+        {"scene_item_verify", PageAction::VerifyWithAmplifier},
+        {"scene_item_compare_file", PageAction::CompareWithFile},
         {"advance_item_mixer", PageAction::Mixer},
         {"advance_item_noise_threshold", PageAction::NoiseThreshold},
         {"advance_item_compressors_on", PageAction::CompressorsOn},

@@ -107,6 +107,11 @@ enum class PageAction {
     AutoCal,
     CsAuto,
     CustomEq,
+    // the undo history and the comparisons
+    Undo,
+    Redo,
+    VerifyWithAmplifier,
+    CompareWithFile,
 };
 
 // The operation's name as logs and tests show it.

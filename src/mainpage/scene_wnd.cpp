@@ -237,6 +237,7 @@ void CSceneWnd::LoadSence(int scene) {
     }
     tonvia::ui::PostMessageTo(GetHWND(), WM_SHOW_LOADING);
     mOwner.SetSceneId(scene);
+    mOwner.BeginLoadEntry("LoadSceneFromDsp");
     const WindowHandle self = GetHWND();
     mOwner.Device().mSceneWnd.store(self);
     const tonvia::tuning::StateReadPlan plan = tonvia::tuning::PlanStateRead(mOwner.Model());

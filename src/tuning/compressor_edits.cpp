@@ -182,14 +182,6 @@ void StoreParam(SceneConfig& live, int ch, CompressorParam param, int sliderValu
     }
 }
 
-void SendWhole(Session& session, int ch) {
-    const SceneConfig& live = session.Model().live;
-    const auto c = static_cast<std::size_t>(ch);
-    session.Link().Compressor_Ctrl(live.scene, live.inputSource, ch, live.compBypass[c],
-                                   live.compThreshold[c], live.compRatio[c], live.compKnee[c],
-                                   live.compAttack[c], live.compRelease[c], false);
-}
-
 }  // namespace
 
 const CompressorParamInfo& ParamInfo(CompressorParam param) {
@@ -227,7 +219,7 @@ int SetCompressorParam(Session& session, int ch, CompressorParam param, int slid
     }
     const int value = Clamp(sliderValue, range);
     StoreParam(session.Model().live, ch, param, value);
-    SendWhole(session, ch);
+    SendCompressor(session, ch);
     return value;
 }
 
@@ -256,7 +248,7 @@ void SetCompressorBypass(Session& session, int ch, bool bypass) {
     }
     LogPrintA("Bypass seleted %d\n", bypass ? 1 : 0);
     session.Model().live.compBypass[static_cast<std::size_t>(ch)] = bypass ? 1 : 0;
-    SendWhole(session, ch);
+    SendCompressor(session, ch);
 }
 
 }  // namespace tonvia::tuning

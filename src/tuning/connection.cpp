@@ -27,7 +27,7 @@ StateReadPlan PlanStateRead(const ModelSet& model) {
 }
 
 StateReadResult ReadLiveState(CHidDevice& d, const StateReadPlan& plan,
-                              const std::atomic<bool>* stop) {
+                              const std::atomic<bool>* stop, const StateReadProgress& progress) {
     StateReadResult result;
     auto stopped = [stop] { return stop != nullptr && stop->load(); };
     // Each request counts, and the read ends early when asked to.
@@ -37,6 +37,9 @@ StateReadResult ReadLiveState(CHidDevice& d, const StateReadPlan& plan,
         }
         ++result.requests;
         result.answered += request() ? 1 : 0;
+        if (progress) {
+            progress(result.requests);
+        }
     };
     const int last = kOutChannelCount - 1;
 
@@ -89,6 +92,19 @@ StateReadResult ReadLiveState(CHidDevice& d, const StateReadPlan& plan,
     }
     ask([&] { return d.Get_Ouput_Bridge(0, 0, kBridgePairs); });
     return result;
+}
+
+int StateReadRequests(const StateReadPlan& plan) {
+    // The fixed requests before and after the bands, the band groups, one routing request
+    // per source, and per offered input its mix levels and its second source.
+    int requests = 19 + 4 + kInputSourceCount + 1 + kStoredSceneCount + 1;
+    for (const int bands : plan.bandCounts) {
+        requests += (std::max(bands, 0) + kEqGroup - 1) / kEqGroup;
+    }
+    for (int source = 0; source < kInputSourceCount; ++source) {
+        requests += 2 * SourceInputCount(source);
+    }
+    return requests;
 }
 
 int PC_UI_Status_Init(Session& session, const StateReadPlan& plan, const std::atomic<bool>* stop) {

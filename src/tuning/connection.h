@@ -30,11 +30,17 @@ struct StateReadResult {
     int answered = 0;  // of those, how many got a reply report within the wait
 };
 
+// Called after each request of a state read with the requests sent so far.
+using StateReadProgress = std::function<void(int sent)>;
+
 // The requests of the whole live state, in their order, each sent at once and waited for.
 // A request without reply costs its time-out; the read goes on. `stop`, when given and
 // set, ends the read after the request in flight.
 StateReadResult ReadLiveState(CHidDevice& link, const StateReadPlan& plan,
-                              const std::atomic<bool>* stop = nullptr);
+                              const std::atomic<bool>* stop = nullptr,
+                              const StateReadProgress& progress = {});
+// How many requests ReadLiveState sends for `plan`, for a progress bar.
+int StateReadRequests(const StateReadPlan& plan);
 
 // The commands that install the program's udev rule, which lets the user at the seat open
 // the amplifier without root.

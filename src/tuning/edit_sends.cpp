@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "tuning/mixer_edits.h"
+
 namespace tonvia::tuning {
 
 namespace {
@@ -66,6 +68,50 @@ void SendBypass(Session& session, int ch) {
     const int value = Channel(session, ch).bypass;
     session.Link().PEQ_Bypass_Ctrl(Live(session).scene, kChannelSource, ch, ch,
                                    std::span<const int>(&value, 1), false);
+}
+
+void SendType(Session& session, int ch) {
+    const int code[] = {Live(session).outputs[At(ch)]};
+    session.Link().CH_Type_Ctrl(Live(session).scene, kChannelSource, ch, ch, code, false);
+}
+
+void SendLink(Session& session, std::span<const tonvia::commands::ChannelPair> pairs) {
+    const SceneConfig& live = Live(session);
+    session.Link().CH_Link_Ctrl(live.scene, live.linkMode == 1 ? 1 : 0, pairs, false);
+}
+
+void SendLock(Session& session) {
+    const SceneConfig& live = Live(session);
+    session.Link().CH_Lock_Ctrl(live.scene, live.lockMode == 1 ? 1 : 0, false);
+}
+
+void SendBridges(Session& session) {
+    const SceneConfig& live = Live(session);
+    std::array<int, kChannelPairCount> bridges{};
+    std::copy(live.bridgeOutputs.begin(), live.bridgeOutputs.end(), bridges.begin());
+    session.Link().Output_Bridge_Ctrl(live.scene, kChannelSource, bridges, false);
+}
+
+void SendLevel(Session& session, int source, int input, int output, int level) {
+    const int trims[] = {level};
+    session.Link().Input_Mix_Trim_Ctrl(Live(session).scene, source, input, output, output, trims,
+                                       false);
+}
+
+void SendVice(Session& session, int source, int input) {
+    const SceneConfig& live = Live(session);
+    session.Link().Cross_Source_Mix_Ctrl(
+        live.scene, source, input, live.csmViceSource[At(source)][At(input)],
+        live.csmViceCh[At(source)][At(input)],
+        live.csmViceGain[At(source)][At(input)] + kViceGainWireOffset, false);
+}
+
+void SendCompressor(Session& session, int ch) {
+    const SceneConfig& live = Live(session);
+    const auto c = At(ch);
+    session.Link().Compressor_Ctrl(live.scene, live.inputSource, ch, live.compBypass[c],
+                                   live.compThreshold[c], live.compRatio[c], live.compKnee[c],
+                                   live.compAttack[c], live.compRelease[c], false);
 }
 
 }  // namespace tonvia::tuning

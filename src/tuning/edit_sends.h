@@ -6,6 +6,7 @@
 #include <span>
 #include <string_view>
 
+#include "commands/payloads.h"
 #include "tuning/edits.h"
 
 namespace tonvia::tuning {
@@ -46,5 +47,16 @@ void SendFilter(Session& session, int ch, bool highPass);
 // Band values limited to what the device takes; a disabled band goes out at 0 dB.
 void SendBand(Session& session, int ch, int band);
 void SendBypass(Session& session, int ch);
+// The position code of ch (`CH_Type_Ctrl`).
+void SendType(Session& session, int ch);
+// The output link with the given copy pairs; the lock; the three bridge values.
+void SendLink(Session& session, std::span<const tonvia::commands::ChannelPair> pairs);
+void SendLock(Session& session);
+void SendBridges(Session& session);
+// One route's mix level, and the cross-source mix of one input of a source.
+void SendLevel(Session& session, int source, int input, int output, int level);
+void SendVice(Session& session, int source, int input);
+// The whole compressor of ch, on the live record's source.
+void SendCompressor(Session& session, int ch);
 
 }  // namespace tonvia::tuning

@@ -75,6 +75,21 @@ int SetKaraokeValue(Session& session, KaraokeParam param, int value, SliderRange
     return stored;
 }
 
+bool SendKaraokeField(Session& session, const std::string& field) {
+    const SceneConfig& live = session.Model().live;
+    if (field == "howling_control") {
+        session.Link().KTV_Howling_Ctrl(live.howling_control, false);
+        return true;
+    }
+    for (const KaraokeInfo& info : kParams) {
+        if (field == info.name) {
+            (session.Link().*(info.send))(live.*(info.field), false);
+            return true;
+        }
+    }
+    return false;
+}
+
 void SetHowlingControl(Session& session, bool on) {
     const int value = on ? 1 : 0;
     session.Model().live.howling_control = value;

@@ -37,6 +37,9 @@ int LeadingNumber(const std::string& text);
 // Clamps `value` to `range`, stores it and queues the parameter's command; returns it.
 int SetKaraokeValue(Session& session, KaraokeParam param, int value, SliderRange range);
 void SetHowlingControl(Session& session, bool on);
+// Queues the stored value of the karaoke field named as in the record ("mic_volume", ...,
+// "howling_control"); false for any other name.
+bool SendKaraokeField(Session& session, const std::string& field);
 // The next edit of the ring to the right, or the previous one to the left.
 KaraokeParam NextKaraokeEdit(KaraokeParam param, bool right);
 

@@ -23,12 +23,6 @@ std::int32_t& Level(SceneConfig& live, int source, int input, int output) {
     return live.inputMixVolume[At(source)][At(input)][At(output)];
 }
 
-void SendLevel(Session& session, int source, int input, int output, int level) {
-    const int trims[] = {level};
-    session.Link().Input_Mix_Trim_Ctrl(Live(session).scene, source, input, output, output, trims,
-                                       false);
-}
-
 // Stores the route's level and its routing bit.
 void StoreRoute(SceneConfig& live, int source, int input, int output, int level) {
     Level(live, source, input, output) = level;
@@ -40,14 +34,6 @@ void StoreRoute(SceneConfig& live, int source, int input, int output, int level)
         mask &= ~(1 << input);
     }
     LogPrintA("mixEnable(%d=>%d): %d\n", before, mask, level > 0 ? 1 : 0);
-}
-
-void SendVice(Session& session, int source, int input) {
-    SceneConfig& live = Live(session);
-    session.Link().Cross_Source_Mix_Ctrl(
-        live.scene, source, input, live.csmViceSource[At(source)][At(input)],
-        live.csmViceCh[At(source)][At(input)],
-        live.csmViceGain[At(source)][At(input)] + kViceGainWireOffset, false);
 }
 
 }  // namespace

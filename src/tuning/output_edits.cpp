@@ -59,28 +59,6 @@ void SendAllTrims(Session& session) {
     }
 }
 
-void SendType(Session& session, int ch) {
-    const int code[] = {Live(session).outputs[At(ch)]};
-    session.Link().CH_Type_Ctrl(Live(session).scene, kChannelSource, ch, ch, code, false);
-}
-
-void SendLink(Session& session, std::span<const ChannelPair> pairs) {
-    const SceneConfig& live = Live(session);
-    session.Link().CH_Link_Ctrl(live.scene, live.linkMode == 1 ? 1 : 0, pairs, false);
-}
-
-void SendLock(Session& session) {
-    const SceneConfig& live = Live(session);
-    session.Link().CH_Lock_Ctrl(live.scene, live.lockMode == 1 ? 1 : 0, false);
-}
-
-void SendBridges(Session& session) {
-    const SceneConfig& live = Live(session);
-    std::array<int, kChannelPairCount> bridges{};
-    std::copy(live.bridgeOutputs.begin(), live.bridgeOutputs.end(), bridges.begin());
-    session.Link().Output_Bridge_Ctrl(live.scene, kChannelSource, bridges, false);
-}
-
 // ---- Shared steps ----
 
 // The solo of the channel that was soloed last, applied again: a changed pairing may have

@@ -292,6 +292,13 @@ bool DeleteStoredScene(CHidDevice& link, int scene) {
     return link.DeleteScene(scene);
 }
 
+StateReadResult ReadLiveStateAgain(CHidDevice& link, const StateReadPlan& plan,
+                                   const std::atomic<bool>* stop,
+                                   const StateReadProgress& progress) {
+    const QueueOff off(link);
+    return ReadLiveState(link, plan, stop, progress);
+}
+
 TransferResult ReadStoredScene(CHidDevice& link, int scene, const StateReadPlan& plan,
                                const std::atomic<bool>* stop, std::chrono::milliseconds settle) {
     LogPrintA("read scene sceneId(%d)\n", scene);

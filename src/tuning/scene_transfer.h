@@ -66,6 +66,13 @@ bool SaveWorkingScene(CHidDevice& link, int scene, const DeviceSceneName& name);
 // DeleteSenceThread: clears stored scene `scene`. True when acknowledged.
 bool DeleteStoredScene(CHidDevice& link, int scene);
 
+// The whole live state read again while connected (to check the amplifier against the
+// model): the queue off, what was queued before reaching the device first, then the
+// requests of the connection's read, then the queue on again.
+StateReadResult ReadLiveStateAgain(CHidDevice& link, const StateReadPlan& plan,
+                                   const std::atomic<bool>* stop = nullptr,
+                                   const StateReadProgress& progress = {});
+
 // Reading one stored scene: every request carries `scene`, so the replies fill its
 // record; `plan` gives the band counts of its channels.
 TransferResult ReadStoredScene(CHidDevice& link, int scene, const StateReadPlan& plan,

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QUiLoader>
 #include <QWindow>
+#include <optional>
 
 #include "platform/log.h"
 #include "ui/control_factory.h"
@@ -27,6 +28,22 @@
 #include "ui/window_registry.h"
 
 namespace tonvia::ui {
+
+namespace {
+
+// Undo (false) or redo (true) for the history keys; nullopt for any other key.
+std::optional<bool> HistoryKey(const QKeyEvent* event) {
+    if (event->matches(QKeySequence::Undo)) {
+        return false;
+    }
+    if (event->matches(QKeySequence::Redo) ||
+        (event->key() == Qt::Key_Y && event->modifiers() == Qt::ControlModifier)) {
+        return true;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 // The system window of a WindowImplBase: it forwards close requests, unhandled keys and
 // its own destruction to the window object.
@@ -53,6 +70,11 @@ class WindowHost final : public QWidget {
         event->accept();
     }
     void keyPressEvent(QKeyEvent* event) override {
+        if (const auto history = HistoryKey(event);
+            history && mWindow != nullptr && !mWindow->mClosing && mWindow->OnHistoryKey(*history)) {
+            event->accept();
+            return;
+        }
         if (event->key() == Qt::Key_Escape) {
             // Escape never closes a window.
             event->accept();
@@ -255,6 +277,10 @@ bool ControlHub::eventFilter(QObject* watched, QEvent* event) {
     }
     switch (event->type()) {
         case QEvent::KeyPress: {
+            if (const auto history = HistoryKey(static_cast<QKeyEvent*>(event));
+                history && mWindow->OnHistoryKey(*history)) {
+                return true;
+            }
             if (qobject_cast<QLineEdit*>(widget) == nullptr) {
                 break;
             }
@@ -523,6 +549,10 @@ void WindowImplBase::OnMessage(WindowMessage&) {}
 
 void WindowImplBase::OnTimer(unsigned) {}
 
+bool WindowImplBase::OnHistoryKey(bool) {
+    return false;
+}
+
 bool WindowImplBase::OnKeyDown(QKeyEvent*) {
     return false;
 }
@@ -633,9 +663,25 @@ void WindowImplBase::SendNotify(const UiControl& sender, const QString& type, st
     DispatchNotify(msg);
 }
 
+namespace {
+NotifyObserver* gNotifyObserver = nullptr;
+}  // namespace
+
+void SetNotifyObserver(NotifyObserver* observer) {
+    gNotifyObserver = observer;
+}
+
 void WindowImplBase::DispatchNotify(TNotifyUI& msg) {
     LogPrintA("Notify %s\n", msg.sType.toUtf8().constData());
+    // Kept for the call: the handler may install another observer meanwhile.
+    NotifyObserver* observer = gNotifyObserver;
+    if (observer != nullptr) {
+        observer->BeforeNotify(*this, msg);
+    }
     Notify(msg);
+    if (observer != nullptr && observer == gNotifyObserver) {
+        observer->AfterNotify(*this, msg);
+    }
 }
 
 void WindowImplBase::AddNotifyHandler(const QString& type,

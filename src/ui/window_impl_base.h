@@ -66,6 +66,9 @@ class WindowImplBase {
     // Key presses that no control took (Escape never arrives: it is consumed). Return true
     // when handled.
     virtual bool OnKeyDown(QKeyEvent* event);
+    // Ctrl+Z (undo) or Ctrl+Shift+Z / Ctrl+Y (redo) anywhere in the window, before any
+    // control (an edit's own text undo included) sees it; true when the window took it.
+    virtual bool OnHistoryKey(bool redo);
     // SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE and SC_CLOSE (the close button of the system or
     // Alt+F4). The base closes the window on SC_CLOSE with code 0 and keeps "maxbtn" /
     // "restorebtn" in step with the maximised state.
@@ -168,6 +171,16 @@ class DialogImplBase : public WindowImplBase {
 
 // True for the window classes whose close command ends the whole application.
 bool EndsApplicationOnCloseCommand(const QString& className);
+
+// Sees every notification a window hears, before and after the window handles it. The
+// undo history brackets the user's edits with it. One observer for the process; null none.
+class NotifyObserver {
+  public:
+    virtual ~NotifyObserver() = default;
+    virtual void BeforeNotify(WindowImplBase& window, const TNotifyUI& msg) = 0;
+    virtual void AfterNotify(WindowImplBase& window, const TNotifyUI& msg) = 0;
+};
+void SetNotifyObserver(NotifyObserver* observer);
 
 // Raises a notification from `control` to the window that holds it (custom controls).
 void RaiseNotify(QWidget* control, const QString& type, std::uintptr_t wParam = 0,
