@@ -118,6 +118,31 @@ std::string ExecuteControlCommand(VirtualAmplifier& amplifier, std::string_view 
         amplifier.SetLatency(std::chrono::microseconds(number));
         return "ok";
     }
+    // Values of the working set, as another program or the amplifier's own knob would set
+    // them: the tuning program's check against the amplifier must find them.
+    long long ch = 0;
+    long long band = 0;
+    if (words.size() == 3 && ParseInt(words[1], ch, 1, kOutputs)) {
+        const auto c = static_cast<std::size_t>(ch - 1);
+        if (command == "trim" && ParseInt(words[2], number, 0, 6000)) {
+            amplifier.Edit([&](DeviceState& s) {
+                s.scenes[0].trimHundredths[c] = static_cast<std::uint16_t>(number);
+            });
+            return "ok";
+        }
+        if (command == "mute" && ParseSwitch(words[2], on)) {
+            amplifier.Edit([&](DeviceState& s) { s.scenes[0].mute[c] = on ? 1 : 0; });
+            return "ok";
+        }
+    }
+    if (command == "eqgain" && words.size() == 4 && ParseInt(words[1], ch, 1, kOutputs) &&
+        ParseInt(words[2], band, 1, kBands) && ParseInt(words[3], number, 0, 360)) {
+        amplifier.Edit([&](DeviceState& s) {
+            s.scenes[0].eq[static_cast<std::size_t>(ch - 1)][static_cast<std::size_t>(band - 1)]
+                .gainTenths = static_cast<std::uint16_t>(number);
+        });
+        return "ok";
+    }
     if (command == "model" && hasArgument && ParseInt(argument, number, 0, 255)) {
         amplifier.SetModel(static_cast<std::uint8_t>(number));
         return "ok";

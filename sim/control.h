@@ -6,6 +6,9 @@
 //   status
 //   silent on|off | drop <n> | corrupt | latency <µs> | fullspeed
 //   bootloader on|off | model <n> | version <main>.<slave>
+//   trim <ch> <hundredths>          a working-set value changed behind the program's back:
+//   eqgain <ch> <band> <tenths>     channels and bands count from 1, values in the wire's
+//   mute <ch> on|off                units (trim: attenuation × 100, gain: (dB + 18) × 10)
 //
 // Replies start with "ok" or "error".
 

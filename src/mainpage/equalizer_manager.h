@@ -10,6 +10,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@
 #include "link/hid_device.h"
 #include "mainpage/page_routes.h"
 #include "model/model_set.h"
+#include "model/scene_diff.h"
 #include "model/value_format.h"
 #include "tuning/connection.h"
 #include "tuning/cs_auto_edits.h"
@@ -30,6 +32,7 @@
 #include "tuning/session.h"
 #include "ui/control.h"
 
+class CDiffWnd;
 class CForceUpdateWnd;
 class CSceneWnd;
 class WindowImplBase;
@@ -54,6 +57,13 @@ inline constexpr std::uintptr_t kTransferSceneAction = 0;   // load, save or del
 inline constexpr std::uintptr_t kTransferSceneProfile = 1;  // a .spf into the working scene
 inline constexpr std::uintptr_t kTransferWholeRead = 2;     // the ten scenes read for a .wpf
 inline constexpr std::uintptr_t kTransferWholeWrite = 3;    // a .wpf into the device
+inline constexpr std::uintptr_t kTransferCompareRead = 4;   // the ten scenes read for a compare
+inline constexpr std::uintptr_t kTransferStoredSceneWrite = 5;  // a compared scene written
+// Main-window message: the check against the amplifier has read it again; wParam 1 when
+// every request was answered. EqualizerManager::OnVerifyDone follows it up.
+inline constexpr unsigned WM_VERIFY_DONE = WM_USER + 256;
+// Main-window message: a state read has come wParam percent of its way (the busy window).
+inline constexpr unsigned WM_READ_PROGRESS = WM_USER + 257;
 
 // What the connection needs of the window around the page; replaceable for tests.
 struct ConnectionHooks {
@@ -76,6 +86,9 @@ struct ConnectionHooks {
     // The scene name entry over the scene list: 1 confirmed (`name` then holds the new
     // name, at most seven characters), 0 cancelled.
     std::function<int(std::wstring& name)> nameBox;
+    // Runs the differences dialog instead of the modal run (tests): the dialog is shown
+    // while the function runs and closed after it.
+    std::function<void(CDiffWnd& dialog)> runDiff;
 };
 
 // The connect button's three looks.
@@ -322,7 +335,27 @@ class EqualizerManager {
     // The history belongs to one amplifier: connecting another one clears it.
     void HistoryForDevice(const std::string& path);
 
+    // ---- Checks against the amplifier and a file (page_compare.cpp) ----
+    // "Verify with Amplifier": reads the whole state again behind the busy window into a
+    // copy of the model (the page keeps its values meanwhile) and lists what differs.
+    void VerifyWithAmplifier();
+    void OnVerifyDone(bool complete);
+    // While the check reads, the device's reports go to its copy, not to the model.
+    bool DivertsReports() const { return mVerifyRead != nullptr; }
+    void ApplyToVerifyRead(const WindowMessage& message);
+    // "Compare with File…": a .spf or .wpf against the model (a .wpf's stored scenes
+    // against the amplifier's, read first while it is connected).
+    void CompareWithFile();
+    // Writes the file's values of `rows` into stored scene `scene` of the amplifier: the
+    // scene with them into the working scene, saved, the working settings back.
+    void WriteStoredSceneRows(int scene, const ModelSet& file,
+                              const std::vector<ParameterChange>& rows);
+
   private:
+    void ShowFileDiff(ModelSet file, bool whole);
+    void RunDiff(CDiffWnd* dialog);
+    std::unique_ptr<ModelSet> mVerifyRead;
+    std::unique_ptr<ModelSet> mCompareFile;
     void FinishLoadEntry();
     struct EditScope {
         std::string label;

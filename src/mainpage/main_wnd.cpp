@@ -330,6 +330,7 @@ void CMainWnd::OnInit() {
         QWidget* over = QApplication::activeWindow();
         return CNameMsgWnd::ShowName(over != nullptr ? over : GetWidget(), name);
     };
+    hooks.runDiff = mHooks.runDiff;
     mManager.SetConnectionHooks(std::move(hooks));
     Handled("ConnectDevice");
     mManager.ConnectDevice(false);
@@ -923,6 +924,11 @@ void CMainWnd::OnMessage(WindowMessage& message) {
                     Handled(name);
                 }
             }
+            // While the check against the amplifier reads, its copy takes the reports.
+            if (mManager.DivertsReports()) {
+                mManager.ApplyToVerifyRead(message);
+                return;
+            }
             // The model first, on this thread, which owns it; then the page. The report is no
             // part of the user's action that may be open around it.
             mManager.AbsorbReport(message);
@@ -996,6 +1002,13 @@ void CMainWnd::OnMessage(WindowMessage& message) {
         case WM_BUSY_PROGRESS:
             ShowBusyProgress(static_cast<int>(message.wParam));
             return;
+        case WM_READ_PROGRESS:
+            ShowReadProgress(static_cast<int>(message.wParam));
+            return;
+        case WM_VERIFY_DONE:
+            Handled("VerifyDone");
+            mManager.OnVerifyDone(message.wParam != 0);
+            return;
         case WM_TRANSFER_DONE:
             Handled("TransferDone");
             mManager.OnTransferDone(message.wParam, message.lParam != 0);
@@ -1030,6 +1043,19 @@ void CMainWnd::ShowBusyProgress(int scene) {
     UiControl bar = busy->FindControl(QStringLiteral("loading_progress"));
     bar.SetMaxValue(kStoredSceneCount);
     bar.SetValue(std::min(scene - 1, kStoredSceneCount));
+}
+
+void CMainWnd::ShowReadProgress(int percent) {
+    WindowImplBase* busy = mBusyWindow ? WindowImplBase::FromWidget(mBusyWindow) : nullptr;
+    if (busy == nullptr) {
+        return;
+    }
+    QString text = tonvia::ui::Translate(QStringLiteral("${verify_progress}"));
+    text.replace(QLatin1String("%d%%"), QString::number(percent) + QLatin1Char('%'));
+    busy->FindControl(QStringLiteral("MessageText")).SetText(text);
+    UiControl bar = busy->FindControl(QStringLiteral("loading_progress"));
+    bar.SetMaxValue(100);
+    bar.SetValue(std::clamp(percent, 0, 100));
 }
 
 void CMainWnd::OnDeviceChange(unsigned event, const DeviceChangeRecord* record) {

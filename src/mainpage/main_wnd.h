@@ -58,6 +58,8 @@ struct MainWndHooks {
     std::function<void(WindowImplBase& owner)> updateFw;
     // The scene name entry: 1 confirmed with `name` replaced, 0 cancelled.
     std::function<int(WindowImplBase& owner, std::wstring& name)> nameBox;
+    // Runs the differences dialog instead of its modal run (tests).
+    std::function<void(CDiffWnd& dialog)> runDiff;
     // Starts the program again (after a display change).
     std::function<void()> restart;
     // The DPI of the page; 0 takes the rule over the screens.
@@ -170,6 +172,8 @@ class CMainWnd final : public WindowImplBase {
     // The busy window of a whole-profile transfer: "scene k of 10" and its bar; past the
     // tenth, the device storing them.
     void ShowBusyProgress(int scene);
+    // The busy window of a state read: "Reading the amplifier: n %" and its bar.
+    void ShowReadProgress(int percent);
     void OnCloseWindow();
     void CloseOpenPrompts();
     void MoveFocus(const QString& from, bool forward);

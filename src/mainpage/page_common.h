@@ -23,6 +23,10 @@ inline QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// The open and save dialogs' filters of the profile files, in the page's language.
+QString SceneProfileFilter();
+QString WholeProfileFilter();
+
 // The marker file "noForceUpdate.ini" in the current folder: no forced update is offered.
 bool NoForceUpdate();
 

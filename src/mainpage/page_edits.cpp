@@ -240,6 +240,12 @@ bool EqualizerManager::Edit(const PageRoute& route, const QString& item) {
         case PageAction::LoadSceneFromDsp:
             LoadSenceConfigFromDSP();
             return true;
+        case PageAction::VerifyWithAmplifier:
+            VerifyWithAmplifier();
+            return true;
+        case PageAction::CompareWithFile:
+            CompareWithFile();
+            return true;
         case PageAction::SaveSceneToDsp:
             SaveSenceConfigToDSP();
             return true;

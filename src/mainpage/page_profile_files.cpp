@@ -4,6 +4,7 @@
 // busy window. The worker only talks to the device with a copy of the records; the page
 // follows on the UI thread, and files are written there, after the replies were applied.
 #include "mainpage/equalizer_manager.h"
+#include "mainpage/page_common.h"
 #include "platform/log.h"
 #include "profiles/profile_files.h"
 #include "tuning/scene_transfer.h"
@@ -16,18 +17,20 @@ bool Chinese() {
                QStringLiteral("cn_zh"), Qt::CaseInsensitive) == 0;
 }
 
-// The dialogs' filters in the page's language.
-QString SceneProfileFilter() {
+}  // namespace
+
+QString tonvia::mainpage::SceneProfileFilter() {
     return Chinese() ? QStringLiteral("场景配置文件(*.spf)")
                      : QStringLiteral("Scene Profile(*.spf)");
 }
 
-QString WholeProfileFilter() {
+QString tonvia::mainpage::WholeProfileFilter() {
     return Chinese() ? QStringLiteral("整机配置文件(*.wpf)")
                      : QStringLiteral("Whole Config Profile(*.wpf)");
 }
 
-}  // namespace
+using tonvia::mainpage::SceneProfileFilter;
+using tonvia::mainpage::WholeProfileFilter;
 
 void EqualizerManager::SaveSenceConfigToFile() {
     LogPrintA("%s\n", "EqualizerManager::SaveSenceConfigToFile");
@@ -148,6 +151,11 @@ void EqualizerManager::LoadWholeConfigFromFile() {
 }
 
 void EqualizerManager::OnTransferDone(std::uintptr_t kind, bool complete) {
+    std::unique_ptr<ModelSet> compare = std::move(mCompareFile);
+    if (kind == kTransferCompareRead && complete && compare) {
+        ShowFileDiff(std::move(*compare), true);
+        return;
+    }
     if (!complete) {
         // Nothing half-read is written: an older file at the path stays as it was.
         LogPrintA("transfer %d ended without every answer\n", static_cast<int>(kind));
