@@ -221,6 +221,11 @@ TEST_F(Cli, DiffListsWhatTheAmplifierChangedSinceTheFile) {
     EXPECT_EQ(changed.out, "ch 2 band 7 eq.gain: amplifier -2.5, file 0\n");
     EXPECT_EQ(Run({"diff"}).code, kExitArguments);
     EXPECT_EQ(Run({"diff", "missing.spf"}).code, kExitArguments);
+    // Read twice from an amplifier nobody changes meanwhile: the reads agree.
+    const Output verify = Run({"verify"});
+    EXPECT_EQ(verify.code, kExitDone) << verify.err;
+    EXPECT_EQ(verify.out, "");
+    EXPECT_EQ(Run({"verify", "now"}).code, kExitArguments);
 }
 
 TEST_F(Cli, TraceShowsTheFramesOfASet) {
