@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/dump.h"
+#include "cli/eq_files.h"
 #include "cli/params.h"
 #include "cli/texts.h"
 #include "link/hid_device.h"
@@ -78,6 +79,7 @@ enum class Command {
     ProfileSave,
     ProfileLoad,
     Diff,
+    EqFile,
 };
 
 // A command read and checked whole before any device is opened.
@@ -89,6 +91,7 @@ struct Job {
     std::wstring sceneName;
     std::string file;
     bool wholeProfile = false;  // .wpf rather than .spf
+    EqFileJob eqFile;
 };
 
 struct Failure {
@@ -248,6 +251,16 @@ std::optional<Job> ParseJob(std::span<const std::string> words, Failure* failure
         } else if (!endsWith(".spf")) {
             return fail(job.file + ": a profile file name ends in .spf (scene) or .wpf (whole)");
         }
+        return job;
+    }
+    if (name == "eq") {
+        std::string error;
+        const auto eqFile = ParseEqFileJob(rest, &error);
+        if (!eqFile) {
+            return fail(error);
+        }
+        job.command = Command::EqFile;
+        job.eqFile = *eqFile;
         return job;
     }
     return fail("unknown command '" + name + "' (try --help)");
@@ -455,6 +468,9 @@ class Run {
                 break;
             case Command::Diff:
                 code = Diff(job);
+                break;
+            case Command::EqFile:
+                code = EqFile(job.eqFile);
                 break;
             case Command::Status:
                 break;
@@ -719,6 +735,17 @@ class Run {
         return lines == 0 ? kExitDone : kExitDiffers;
     }
 
+    int EqFile(const EqFileJob& job) {
+        std::string error;
+        const auto drain = [this] { return Drain(); };
+        const int code = job.import ? ImportEqFile(mSession, job, drain, mOut, &error)
+                                    : ExportEqFile(mSession, job, mOut, &error);
+        if (!error.empty()) {
+            mConsole.Error(error);
+        }
+        return code;
+    }
+
     int ProfileLoad(const Job& job) {
         ModelSet& model = mSession.Model();
         const auto result = job.wholeProfile ? profiles::ReadWholeProfile(job.file, model)
@@ -780,6 +807,8 @@ std::string UsageText() {
            "  scenes load N | save N NAME | delete N\n"
            "  profile save FILE | load FILE   a .spf (scene) or .wpf (whole) profile\n"
            "  diff FILE                       where the amplifier differs from a profile\n"
+           "  eq import CH FILE | export CH FILE   a channel's bands from or to REW or\n"
+           "                                       Equalizer APO filter text\n"
            "\n"
            "parameters (channels 1-6, bands 1-31):\n"
            "  master-volume (dB)   master-mute (on/off)   source (name or 1-9)\n"
