@@ -17,7 +17,7 @@ ALLOWED = {
     "graph/math": {"model", "platform"},
     "link": {"platform"},
     "commands": {"link", "model", "platform"},
-    "tuning": {"commands", "link", "model", "platform"},
+    "tuning": {"commands", "link", "model", "graph/math", "platform"},
     "sim": {"platform", "model"},
     "cli": {"tuning", "commands", "link", "model", "platform", "sim", "profiles", "firmware"},
     "ui": {"platform", "link"},

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev
   fonts-dejavu-core fonts-wqy-microhei
   libhidapi-dev libcjson-dev libzip-dev zlib1g-dev libudev-dev
-  libreaderwriterqueue-dev socat
+  libreaderwriterqueue-dev socat libnlopt-cxx-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   clang-format gcovr

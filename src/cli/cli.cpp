@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/dump.h"
+#include "cli/eq_files.h"
 #include "cli/params.h"
 #include "cli/texts.h"
 #include "link/hid_device.h"
@@ -80,6 +81,7 @@ enum class Command {
     ProfileLoad,
     Diff,
     Verify,
+    EqFile,
 };
 
 // A command read and checked whole before any device is opened.
@@ -91,6 +93,7 @@ struct Job {
     std::wstring sceneName;
     std::string file;
     bool wholeProfile = false;  // .wpf rather than .spf
+    EqFileJob eqFile;
 };
 
 struct Failure {
@@ -257,6 +260,16 @@ std::optional<Job> ParseJob(std::span<const std::string> words, Failure* failure
         } else if (!endsWith(".spf")) {
             return fail(job.file + ": a profile file name ends in .spf (scene) or .wpf (whole)");
         }
+        return job;
+    }
+    if (name == "eq") {
+        std::string error;
+        const auto eqFile = ParseEqFileJob(rest, &error);
+        if (!eqFile) {
+            return fail(error);
+        }
+        job.command = Command::EqFile;
+        job.eqFile = *eqFile;
         return job;
     }
     return fail("unknown command '" + name + "' (try --help)");
@@ -437,6 +450,9 @@ class Run {
                 break;
             case Command::Verify:
                 code = Verify();
+                break;
+            case Command::EqFile:
+                code = EqFile(job.eqFile);
                 break;
             case Command::Status:
                 break;
@@ -725,6 +741,17 @@ class Run {
         return changes.empty() ? kExitDone : kExitDiffers;
     }
 
+    int EqFile(const EqFileJob& job) {
+        std::string error;
+        const auto drain = [this] { return Drain(); };
+        const int code = job.import ? ImportEqFile(mSession, job, drain, mOut, &error)
+                                    : ExportEqFile(mSession, job, mOut, &error);
+        if (!error.empty()) {
+            mConsole.Error(error);
+        }
+        return code;
+    }
+
     int ProfileLoad(const Job& job) {
         ModelSet& model = mSession.Model();
         const auto result = job.wholeProfile ? profiles::ReadWholeProfile(job.file, model)
@@ -787,6 +814,8 @@ std::string UsageText() {
            "  profile save FILE | load FILE   a .spf (scene) or .wpf (whole) profile\n"
            "  diff FILE                       where the amplifier differs from a profile\n"
            "  verify                      reads the state twice; where the two reads differ\n"
+           "  eq import CH FILE | export CH FILE   a channel's bands from or to REW or\n"
+           "                                       Equalizer APO filter text\n"
            "\n"
            "parameters (channels 1-6, bands 1-31):\n"
            "  master-volume (dB)   master-mute (on/off)   source (name or 1-9)\n"

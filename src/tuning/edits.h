@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -147,6 +148,12 @@ enum class BandField { Freq, Q, Gain };
 // more when `release`; the slider and the text send at once (queued).
 EditResult ApplyEqBand(Session& session, int band, float gain, float q, int freq, BandPath path,
                        bool release = false, std::int64_t nowMs = 0);
+// Gives channel ch (not only the current one) the bands `bands` at once, each limited to
+// the device's ranges; its synchronise group and its pair take the bands they have. Only
+// the bands that differ are sent. Automatic bypass as for a band edit: a bypassed channel
+// given gains has its hidden gains cleared and the bypass lifted; a channel left flat is
+// bypassed. For whole-channel changes: a filter import, a fitted EQ.
+EditResult SetChannelBands(Session& session, int ch, std::span<const EqBand> bands);
 // One step of a band value from what the page shows (gain 0 for a disabled band or a
 // bypassed channel), then applied as a text commit. Nothing at the end of the range.
 EditResult StepEqBand(Session& session, int band, BandField field, bool up);

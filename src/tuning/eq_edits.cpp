@@ -92,10 +92,10 @@ bool DragSendDue(Session& session, bool release, std::int64_t nowMs) {
     return release || !last || nowMs < *last || nowMs - *last >= kDragSendIntervalMs;
 }
 
-// Every non-zero band of ch to 0 dB and enabled, each sent.
-void ZeroEqGains(Session& session, int ch, EditResult& result) {
+// Every non-zero band of ch from `firstBand` on to 0 dB and enabled, each sent.
+void ZeroEqGains(Session& session, int ch, EditResult& result, int firstBand = 0) {
     OutChannel& channel = Channel(Live(session), ch);
-    for (int i = 0; i < BandsInUse(channel); ++i) {
+    for (int i = firstBand; i < BandsInUse(channel); ++i) {
         EqBand& band = Band(channel, i);
         if (std::abs(band.gain) > kZeroGain) {
             band.gain = 0.0f;
@@ -310,6 +310,53 @@ EditResult ApplyEqBand(Session& session, int band, float gain, float q, int freq
         if (followers.pair) {
             SendBand(session, *followers.pair, band);
             storeBypass(*followers.pair);
+        }
+    }
+    return result;
+}
+
+EditResult SetChannelBands(Session& session, int ch, std::span<const EqBand> bands) {
+    if (!IsChannel(ch)) {
+        return Refused();
+    }
+    LogPrintA("SetChannelBands channel(%d) bands(%zu)\n", ch, bands.size());
+    SceneConfig& live = Live(session);
+    const Followers followers = FollowersOf(live, ch);
+    std::vector<int> targets{ch};
+    targets.insert(targets.end(), followers.group.begin(), followers.group.end());
+    if (followers.pair) {
+        targets.push_back(*followers.pair);
+    }
+    EditResult result;
+    for (const int target : targets) {
+        OutChannel& channel = Channel(live, target);
+        // A follower takes the bands it has.
+        const int count = std::min(BandsInUse(channel), static_cast<int>(bands.size()));
+        float newGains = 0.0f;
+        for (int i = 0; i < count; ++i) {
+            newGains += std::abs(bands[At(i)].gain);
+        }
+        // As a band edit on a bypassed channel: the gains the bypass hid do not come back.
+        if (channel.bypass == 1 && newGains >= kFlatSum) {
+            ZeroEqGains(session, target, result, count);
+        }
+        for (int i = 0; i < count; ++i) {
+            const EqBand& in = bands[At(i)];
+            const EqBand value{std::clamp(in.gain, kEqGainMin, kEqGainMax),
+                               std::clamp(in.q, kEqQMin, kEqQMax),
+                               std::clamp(in.freq, kFreqMin, kFreqMax), in.enable};
+            if (Band(channel, i) != value) {
+                Band(channel, i) = value;
+                SendBand(session, target, i);
+                result.bands.Add(target);
+            }
+        }
+        // The bands go out before the bypass, so that lifting it never plays the old ones.
+        const std::uint8_t bypass = StoredGainSum(channel) < kFlatSum ? 1 : 0;
+        if (channel.bypass != bypass) {
+            channel.bypass = bypass;
+            SendBypass(session, target);
+            result.bypass.Add(target);
         }
     }
     return result;

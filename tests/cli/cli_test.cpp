@@ -251,4 +251,42 @@ TEST_F(Cli, TheExecutableSharesTheStateBetweenRuns) {
     EXPECT_EQ(tonvia::platform::ReadWholeFile("help.txt").value_or(""), UsageText());
 }
 
+// A channel's bands from REW filter text and back: what was taken and limited is printed,
+// the amplifier holds the bands, and the exported file imports to the same bands.
+TEST_F(Cli, EqImportAndExportGoThroughTheAmplifier) {
+    std::ofstream("room.txt") << "Filter Settings file\n"
+                                 "Filter 1: ON PK Fc 63 Hz Gain -4.0 dB Q 2.00\n"
+                                 "Filter 2: ON HS Fc 8000 Hz Gain 2.0 dB\n"
+                                 "Filter 3: ON PK Fc 250 Hz Gain 14.0 dB Q 1.00\n"
+                                 "Preamp: -3 dB\n";
+    const Output imported = Run({"eq", "import", "3", "room.txt"});
+    ASSERT_EQ(imported.code, kExitDone) << imported.err;
+    EXPECT_TRUE(imported.out.starts_with(
+        "line 3: high shelf filter not taken: only peaking filters are imported\n"
+        "line 4: gain 14 dB limited to 12.0 dB\n"
+        "ch 3 level -3.0dB\n"
+        "ch 3 eq 1 freq 63\n"))
+        << imported.out;
+    EXPECT_EQ(AmplifierState().scenes[0].eq[2][1].gainTenths, 300);  // +12 dB
+
+    const Output exported = Run({"eq", "export", "3", "ch3.txt"});
+    ASSERT_EQ(exported.code, kExitDone) << exported.err;
+    EXPECT_EQ(exported.out, "ch 3 written to ch3.txt\n");
+    const Output again = Run({"eq", "import", "3", "ch3.txt"});
+    EXPECT_EQ(again.code, kExitDone) << again.err;
+    EXPECT_EQ(again.out, "");  // nothing left to change
+
+    std::ofstream("empty.txt") << "# nothing here\n";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"eq", "import", "7", "room.txt"},
+          {"eq", "export", "1"},
+          {"eq", "import", "1", "missing.txt"},
+          {"eq", "import", "1", "empty.txt"},
+          {"eq", "export", "1", "no/such/folder/x.txt"}}) {
+        const Output bad = Run(args);
+        EXPECT_EQ(bad.code, kExitArguments) << args[1] << " " << args.back();
+        EXPECT_TRUE(bad.err.starts_with("tonvia-cli: ")) << bad.err;
+    }
+}
+
 }  // namespace
