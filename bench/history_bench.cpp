@@ -81,9 +81,10 @@ int main(int argc, char** argv) {
     rows /= static_cast<std::size_t>(runs);
     std::printf("verify: state read %.1f ms (%d requests, %d answered)\n", readSeconds * 1e3,
                 read.requests, read.answered);
-    std::printf("verify: compare %.1f us for %zu differing parameters, %.4f of the 1 ms goal, "
-                "%.5f of the read\n",
-                compareSeconds * 1e6, rows, compareSeconds / 1e-3, compareSeconds / readSeconds);
+    std::printf(
+        "verify: compare %.1f us for %zu differing parameters, %.4f of the 1 ms goal, "
+        "%.5f of the read\n",
+        compareSeconds * 1e6, rows, compareSeconds / 1e-3, compareSeconds / readSeconds);
 
     // Undo of a 31-band reset of channel 1 against the same commands queued on the link.
     SceneConfig& live = session.Model().live;

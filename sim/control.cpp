@@ -138,7 +138,8 @@ std::string ExecuteControlCommand(VirtualAmplifier& amplifier, std::string_view 
     if (command == "eqgain" && words.size() == 4 && ParseInt(words[1], ch, 1, kOutputs) &&
         ParseInt(words[2], band, 1, kBands) && ParseInt(words[3], number, 0, 360)) {
         amplifier.Edit([&](DeviceState& s) {
-            s.scenes[0].eq[static_cast<std::size_t>(ch - 1)][static_cast<std::size_t>(band - 1)]
+            s.scenes[0]
+                .eq[static_cast<std::size_t>(ch - 1)][static_cast<std::size_t>(band - 1)]
                 .gainTenths = static_cast<std::uint16_t>(number);
         });
         return "ok";

@@ -87,9 +87,9 @@ QString FieldLabel(const std::string& field) {
                            : part == "type"  ? "${field_type}"
                            : part == "slope" ? "${field_slope}"
                                              : nullptr;
-        return what != nullptr ? filter + QLatin1Char(' ') + Tr(what)
-                               : filter + QLatin1Char(' ') + QString::fromStdString(
-                                                                 std::string(part));
+        return what != nullptr
+                   ? filter + QLatin1Char(' ') + Tr(what)
+                   : filter + QLatin1Char(' ') + QString::fromStdString(std::string(part));
     }
     if (field.starts_with("comp")) {
         return Tr("${compressor}") + QLatin1Char(' ') + QString::fromStdString(field.substr(4));
@@ -110,18 +110,19 @@ QString Number(double value) {
 QString DiffSettingName(const ParameterChange& change) {
     QStringList parts;
     if (change.source >= 0 && change.source < kInputSourceCount) {
-        parts << Tr(("${" + std::string(kInputSources[static_cast<std::size_t>(change.source)].tag) +
-                     "}")
-                        .c_str());
+        parts << Tr(
+            ("${" + std::string(kInputSources[static_cast<std::size_t>(change.source)].tag) + "}")
+                .c_str());
     }
     const int input = IsInputTable(change.field) ? change.channel : change.input;
     if (input >= 0) {
         parts << Tr("${input}") + QLatin1Char(' ') + QString::number(input + 1);
     }
     if (!IsInputTable(change.field) && change.channel >= 0) {
-        parts << (change.field == "bridgeOutputs"
-                      ? QStringLiteral("CH%1 + CH%2").arg(change.channel + 1).arg(change.channel + 2)
-                      : QStringLiteral("CH%1").arg(change.channel + 1));
+        parts
+            << (change.field == "bridgeOutputs"
+                    ? QStringLiteral("CH%1 + CH%2").arg(change.channel + 1).arg(change.channel + 2)
+                    : QStringLiteral("CH%1").arg(change.channel + 1));
     }
     if (change.band >= 0) {
         parts << Numbered("${field_band}", change.band + 1);

@@ -53,11 +53,11 @@ inline constexpr unsigned WM_TRANSFER_DONE = WM_USER + 254;
 // Main-window message: a whole-profile transfer has reached stored scene wParam (1..10);
 // 11 while the device stores the scenes it was sent.
 inline constexpr unsigned WM_BUSY_PROGRESS = WM_USER + 255;
-inline constexpr std::uintptr_t kTransferSceneAction = 0;   // load, save or delete a scene
-inline constexpr std::uintptr_t kTransferSceneProfile = 1;  // a .spf into the working scene
-inline constexpr std::uintptr_t kTransferWholeRead = 2;     // the ten scenes read for a .wpf
-inline constexpr std::uintptr_t kTransferWholeWrite = 3;    // a .wpf into the device
-inline constexpr std::uintptr_t kTransferCompareRead = 4;   // the ten scenes read for a compare
+inline constexpr std::uintptr_t kTransferSceneAction = 0;       // load, save or delete a scene
+inline constexpr std::uintptr_t kTransferSceneProfile = 1;      // a .spf into the working scene
+inline constexpr std::uintptr_t kTransferWholeRead = 2;         // the ten scenes read for a .wpf
+inline constexpr std::uintptr_t kTransferWholeWrite = 3;        // a .wpf into the device
+inline constexpr std::uintptr_t kTransferCompareRead = 4;       // the ten scenes read for a compare
 inline constexpr std::uintptr_t kTransferStoredSceneWrite = 5;  // a compared scene written
 // Main-window message: the check against the amplifier has read it again; wParam 1 when
 // every request was answered. EqualizerManager::OnVerifyDone follows it up.

@@ -516,7 +516,6 @@ void CMainWnd::OnResetMcuFactoryDefault(const PageRoute&, const PageOrigin&) {
     mManager.ResetMcuFactoryDefault();
 }
 
-
 void CMainWnd::Dispatch(const PageRoute& route, const PageOrigin& origin) {
     switch (route.action) {
         case PageAction::Undo:

@@ -2,7 +2,9 @@
 // What the page files of EqualizerManager share; private to src/mainpage.
 
 #include <QString>
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "ui/control.h"
@@ -26,6 +28,13 @@ inline QString Q(const std::string& text) {
 // The open and save dialogs' filters of the profile files, in the page's language.
 QString SceneProfileFilter();
 QString WholeProfileFilter();
+
+// Milliseconds of the steady clock: drag sends and the undo history's gestures are timed on it.
+inline std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 // The marker file "noForceUpdate.ini" in the current folder: no forced update is offered.
 bool NoForceUpdate();

@@ -12,16 +12,7 @@ using tonvia::mainpage::Q;
 using tonvia::mainpage::Text;
 namespace tuning = tonvia::tuning;
 
-namespace {
-
-// Milliseconds of the steady clock: the drag send interval is measured on it.
-std::int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-}  // namespace
+using tonvia::mainpage::NowMs;
 
 void EqualizerManager::EqSlider(int band) {
     if (band < 0 || band >= kEqBandCount) {

@@ -5,19 +5,12 @@
 
 #include "commands/apply_reports.h"
 #include "mainpage/equalizer_manager.h"
+#include "mainpage/page_common.h"
 #include "platform/log.h"
 
 namespace tuning = tonvia::tuning;
 
-namespace {
-
-std::int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-}  // namespace
+using tonvia::mainpage::NowMs;
 
 void EqualizerManager::BeginUserEdit(std::string label, std::string gesture, bool untilEnd) {
     if (!mScopes.empty()) {

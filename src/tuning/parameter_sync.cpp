@@ -451,7 +451,8 @@ void Send(Session& session, const SendPlan& plan, EditResult& result) {
         }
     }
     for (const auto& [source, output] : plan.routes) {
-        const std::uint32_t mask[] = {static_cast<std::uint32_t>(live.inputs[At(source)][At(output)])};
+        const std::uint32_t mask[] = {
+            static_cast<std::uint32_t>(live.inputs[At(source)][At(output)])};
         link.Mix_Ch_Ctrl(live.scene, source, output, output, mask, false);
     }
     for (const auto& [source, input, output] : plan.mixLevels) {
@@ -490,8 +491,8 @@ EditResult Carry(Session& session, const SceneConfig* from, std::span<const Para
 }  // namespace
 
 bool IsTuningParameter(const ParameterChange& change) {
-    static constexpr std::string_view kOthers[] = {"model",     "mainVersion", "slaveVersion",
-                                                   "inDistort", "outDistort",  "dspOn",
+    static constexpr std::string_view kOthers[] = {"model",     "mainVersion",    "slaveVersion",
+                                                   "inDistort", "outDistort",     "dspOn",
                                                    "chCount",   "lastSoloChannel"};
     if (change.field.starts_with("flashver[")) {
         return false;

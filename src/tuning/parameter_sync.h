@@ -32,8 +32,8 @@ std::string ParameterValueText(double value);
 // Copies the parameters `rows` name from `from` into the live record and, with `send`,
 // queues the commands that carry them, each command once however many of its fields
 // changed (a band's frequency, Q and gain travel together). While the amplifier is not
-// connected only the model changes. Rows of a stored scene (scene above 0) and fields that are no tuning are
-// left alone. The source switch, when one is among the rows, goes first and at once, as
+// connected only the model changes. Rows of a stored scene (scene above 0) and fields that are no
+// tuning are left alone. The source switch, when one is among the rows, goes first and at once, as
 // the page sends it. Returns what changed, for the page to show.
 EditResult WriteParameters(Session& session, const SceneConfig& from,
                            std::span<const ParameterChange> rows, bool send = true);

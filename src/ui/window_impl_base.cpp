@@ -70,8 +70,9 @@ class WindowHost final : public QWidget {
         event->accept();
     }
     void keyPressEvent(QKeyEvent* event) override {
-        if (const auto history = HistoryKey(event);
-            history && mWindow != nullptr && !mWindow->mClosing && mWindow->OnHistoryKey(*history)) {
+        if (const auto history = HistoryKey(event); history && mWindow != nullptr &&
+                                                    !mWindow->mClosing &&
+                                                    mWindow->OnHistoryKey(*history)) {
             event->accept();
             return;
         }

@@ -25,8 +25,8 @@
 
 #include "cli/cli.h"
 #include "commands/command_codes.h"
-#include "graph/equalizer.h"
 #include "edits_fixture.h"
+#include "graph/equalizer.h"
 #include "main_fixture.h"
 #include "mainpage/compressors_on_wnd.h"
 #include "mainpage/mixer_wnd.h"

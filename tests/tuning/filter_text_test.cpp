@@ -7,37 +7,21 @@
 #include <cmath>
 #include <thread>
 
-#include "sim/virtual_amplifier.h"
+#include "session_fixture.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using namespace tonvia::tuning;
 
-class FilterImport : public testing::Test {
+class FilterImport : public tuning_testing::SessionTest {
   protected:
-    FilterImport() {
-        session.Link().OpenHIDDevice();
-        session.Link().EnableQueue();
-    }
-    ~FilterImport() override { session.Link().CloseHIDDevice(false); }
-
     OutChannel& Ch(int ch) { return session.Model().live.channels[static_cast<std::size_t>(ch)]; }
-    tonvia::sim::SceneParams Device() {
-        const auto end = std::chrono::steady_clock::now() + 5s;
-        while (!session.Link().IsQueueIdle() && std::chrono::steady_clock::now() < end) {
-            std::this_thread::sleep_for(2ms);
-        }
-        return amp.Snapshot().scenes[0];
-    }
     // The band as the device holds it, in the model's units.
     static EqBand OnDevice(const tonvia::sim::EqBand& b) {
         return {static_cast<float>(b.gainTenths) / 10.0f - 18.0f,
                 static_cast<float>(b.qHundredths) / 100.0f, b.freq, 1};
     }
-
-    tonvia::sim::VirtualAmplifier amp;
-    Session session{amp};
 };
 
 // Ten peaking filters (one boosting past the gain range) and a shelf, in REW's form.

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "commands/command_codes.h"
-#include "sim/virtual_amplifier.h"
+#include "session_fixture.h"
 #include "tuning/connection.h"
 #include "tuning/edit_history.h"
 #include "tuning/edits.h"
@@ -19,24 +19,8 @@ namespace {
 using namespace std::chrono_literals;
 using namespace tonvia::tuning;
 
-class History : public testing::Test {
+class History : public tuning_testing::SessionTest {
   protected:
-    History() {
-        session.Link().OpenHIDDevice();
-        session.Link().EnableQueue();
-        amp.ClearRequests();
-    }
-    ~History() override { session.Link().CloseHIDDevice(false); }
-
-    SceneConfig& Live() { return session.Model().live; }
-
-    void WaitIdle() {
-        const auto end = std::chrono::steady_clock::now() + 5s;
-        while (!session.Link().IsQueueIdle() && std::chrono::steady_clock::now() < end) {
-            std::this_thread::sleep_for(2ms);
-        }
-        ASSERT_TRUE(session.Link().IsQueueIdle());
-    }
     int SentOf(std::uint8_t code) {
         int count = 0;
         for (const auto& request : amp.Requests()) {
@@ -55,9 +39,6 @@ class History : public testing::Test {
         EXPECT_EQ(read.answered, read.requests);
         return Live();
     }
-
-    tonvia::sim::VirtualAmplifier amp;
-    Session session{amp};
 };
 
 TEST_F(History, TwoRecordsOneBandApartDifferInOneNamedParameter) {

@@ -7,34 +7,20 @@
 #include <cmath>
 #include <thread>
 
-#include "sim/virtual_amplifier.h"
+#include "session_fixture.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using namespace tonvia::tuning;
 
-class SpeakerDistance : public testing::Test {
+class SpeakerDistance : public tuning_testing::SessionTest {
   protected:
-    SpeakerDistance() {
-        session.Link().OpenHIDDevice();
-        session.Link().EnableQueue();
-    }
-    ~SpeakerDistance() override { session.Link().CloseHIDDevice(false); }
-
-    SceneConfig& Live() { return session.Model().live; }
     float& Delay(int ch) { return Live().channels[static_cast<std::size_t>(ch)].delay; }
     // The delay the device holds, in ms.
     double DeviceDelay(int ch) {
-        const auto end = std::chrono::steady_clock::now() + 5s;
-        while (!session.Link().IsQueueIdle() && std::chrono::steady_clock::now() < end) {
-            std::this_thread::sleep_for(2ms);
-        }
-        return amp.Snapshot().scenes[0].delayThousandths[static_cast<std::size_t>(ch)] / 1000.0;
+        return Device().delayThousandths[static_cast<std::size_t>(ch)] / 1000.0;
     }
-
-    tonvia::sim::VirtualAmplifier amp;
-    Session session{amp};
 };
 
 TEST_F(SpeakerDistance, DelaysDifferByTheDistancesOverTheSpeedOfSound) {
