@@ -140,6 +140,44 @@ TEST_F(History, AFilesDifferingValuesAreListedAndWrittenToTheAmplifier) {
     QDir(dir).removeRecursively();
 }
 
+// A whole profile compared scene by scene: a stored scene's differing value written into
+// that scene of the amplifier, the working settings left as they were.
+TEST_F(History, AWholeProfilesStoredSceneIsComparedAndWrittenBack) {
+    const QString dir = QDir::temp().filePath(QStringLiteral("tonvia-wpf-%1").arg(getpid()));
+    QDir().mkpath(dir);
+    const QString file = dir + QStringLiteral("/club.wpf");
+    hooks.fileDialog = [&](WindowImplBase&, bool, const QString&) { return file; };
+    amp->Edit([](DeviceState& d) {
+        d.scenes[2].trimHundredths[4] = 1250;
+        d.validMask = 0x2;
+    });
+    std::vector<std::string> working_rows;
+    std::vector<std::string> scene_rows;
+    hooks.runDiff = [&](CDiffWnd& dialog) {
+        working_rows = Names(dialog);
+        dialog.ChooseScene(2);
+        scene_rows = Names(dialog);
+        Press(dialog, "btn_write");
+        WaitForWorker(*window);
+        EXPECT_TRUE(dialog.Rows().empty());
+    };
+    CMainWnd& main = OpenConnected();
+    main.Manager().SetTransferPauses(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+    ChooseItem("scene_item_save_whole");
+    WaitForWorker(main);
+    amp->Edit([](DeviceState& d) { d.scenes[2].trimHundredths[4] = 300; });
+    const int working = Settled().scenes[0].trimHundredths[4];
+
+    ChooseItem("scene_item_compare_file");
+    WaitForWorker(main);
+    EXPECT_TRUE(working_rows.empty());
+    EXPECT_EQ(scene_rows, (std::vector<std::string>{"ch 5 gain"}));
+    const DeviceState d = Settled();
+    EXPECT_EQ(d.scenes[2].trimHundredths[4], 1250);
+    EXPECT_EQ(d.scenes[0].trimHundredths[4], working);
+    QDir(dir).removeRecursively();
+}
+
 TEST_F(History, VerifyListsWhatChangedBehindTheProgramsBackAndTakesIt) {
     std::vector<std::string> rows;
     hooks.runDiff = [&](CDiffWnd& dialog) {
