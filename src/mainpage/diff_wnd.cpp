@@ -44,7 +44,7 @@ QString FieldLabel(const std::string& field) {
         {"eq.q", "${field_eq_q}"},
         {"eq.freq", "${field_eq_freq}"},
         {"eq.enable", "${field_eq_enable}"},
-        {"gain", "${level}"},
+        {"gain", "${field_level}"},
         {"mute", "${mute}"},
         {"delay", "${delay}"},
         {"phase", "${field_phase}"},

@@ -116,7 +116,6 @@ bool TakeFilterField(FilterSetting& to, const FilterSetting& from, std::string_v
         CopyIf(to.type, from.type, copy);
     } else if (field == "slope") {
         CopyIf(to.slope, from.slope, copy);
-    } else if (field == "bypass") {
         CopyIf(to.bypass, from.bypass, copy);
     } else {
         return false;
@@ -494,7 +493,9 @@ bool IsTuningParameter(const ParameterChange& change) {
     static constexpr std::string_view kOthers[] = {"model",     "mainVersion",    "slaveVersion",
                                                    "inDistort", "outDistort",     "dspOn",
                                                    "chCount",   "lastSoloChannel"};
-    if (change.field.starts_with("flashver[")) {
+    // A filter's bypass follows its slope: it travels and is compared with the slope.
+    if (change.field.starts_with("flashver[") || change.field == "crossover.hp.bypass" ||
+        change.field == "crossover.lp.bypass") {
         return false;
     }
     return std::find(std::begin(kOthers), std::end(kOthers), change.field) == std::end(kOthers);

@@ -16,7 +16,7 @@
 namespace tonvia::tuning {
 
 // Whether a compared field belongs to a tuning. Identity and versions, the clipping
-// indicators and what the page derives (the last soloed channel) do not.
+// indicators and what is derived (the last soloed channel, a filter's bypass) do not.
 bool IsTuningParameter(const ParameterChange& change);
 
 // The tuning parameters in which `b` differs from `a`, in member order (`before` holds a's

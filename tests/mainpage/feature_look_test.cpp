@@ -15,6 +15,7 @@
 #include "mainpage/auto_cal_wnd.h"
 #include "mainpage/compressors_on_wnd.h"
 #include "mainpage/custom_eq_wnd.h"
+#include "mainpage/diff_wnd.h"
 #include "mainpage/mixer_wnd.h"
 #include "platform/settings.h"
 #include "tuning/custom_eq_edits.h"
@@ -113,6 +114,13 @@ TEST_P(FeatureLook, EachDialogFitsItsContentsAndIsPictured) {
     const tonvia::tuning::CustomEqTable gains{};
     Look(new CCustomEqWnd(session, tonvia::tuning::CustomEqFactoryFrequencies(), gains),
          "custom_eq", suffix);
+
+    // The differences from an amplifier that holds three values otherwise.
+    ModelSet amplifier = owner.Model();
+    amplifier.live.channels[1].gain = -6.0f;
+    amplifier.live.channels[0].eqArray[4].gain = -3.0f;
+    amplifier.live.channels[2].crossover.hp.SetSlope(4);
+    Look(new CDiffWnd(owner, CDiffWnd::Mode::Amplifier, amplifier), "diff", suffix);
 
     // The calibration after a run of the first two channels: curves and the done state.
     auto* calibration = new CAutoCalWnd(session);
