@@ -191,7 +191,7 @@ class HistoryObserver final : public NotifyObserver {
 }  // namespace
 
 CMainWnd::~CMainWnd() {
-    SetNotifyObserver(nullptr);
+    RemoveNotifyObserver(mHistoryObserver.get());
     StopDeviceWatch();
 }
 

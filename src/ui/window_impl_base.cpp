@@ -672,6 +672,12 @@ void SetNotifyObserver(NotifyObserver* observer) {
     gNotifyObserver = observer;
 }
 
+void RemoveNotifyObserver(NotifyObserver* observer) {
+    if (gNotifyObserver == observer) {
+        gNotifyObserver = nullptr;
+    }
+}
+
 void WindowImplBase::DispatchNotify(TNotifyUI& msg) {
     LogPrintA("Notify %s\n", msg.sType.toUtf8().constData());
     // Kept for the call: the handler may install another observer meanwhile.

@@ -181,6 +181,8 @@ class NotifyObserver {
     virtual void AfterNotify(WindowImplBase& window, const TNotifyUI& msg) = 0;
 };
 void SetNotifyObserver(NotifyObserver* observer);
+// Removes `observer` if it is the one installed (another window may have installed its own).
+void RemoveNotifyObserver(NotifyObserver* observer);
 
 // Raises a notification from `control` to the window that holds it (custom controls).
 void RaiseNotify(QWidget* control, const QString& type, std::uintptr_t wParam = 0,
