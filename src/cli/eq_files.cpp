@@ -55,8 +55,13 @@ int ImportEqFile(tuning::Session& session, const EqFileJob& job, const std::func
     };
     if (!import.TookAnything()) {
         std::string why = notes("  ");
-        *error = job.file + ": no peaking filter or preamp to import" +
-                 (why.empty() ? "" : "\n" + why.substr(0, why.size() - 1));
+        // Appended piece by piece: GCC 12's -Wrestrict misreads "..." + string&&.
+        *error = job.file + ": no peaking filter or preamp to import";
+        if (!why.empty()) {
+            why.pop_back();
+            *error += '\n';
+            *error += why;
+        }
         return kExitArguments;
     }
     const ModelSet before = session.Model();
