@@ -21,8 +21,6 @@ namespace {
 
 using tonvia::commands::ChannelPair;
 
-// Channel commands carry source 0.
-constexpr int kChannelSource = 0;
 // One step of the speaker diagram's delay buttons, in milliseconds.
 constexpr double kSpeakerDelayStepMs = 0.021;
 // The input mixer's inputs per source; every source is sent, offered or not.
