@@ -351,6 +351,15 @@ class EqualizerManager {
     void WriteStoredSceneRows(int scene, const ModelSet& file,
                               const std::vector<ParameterChange>& rows);
 
+    // ---- Measurement tools (page_measurement_tools.cpp) ----
+    // The current channel's bands and level from a filter file (REW, Equalizer APO), with
+    // a notice of what was taken and what not; and the channel written to one.
+    void ImportFilters();
+    void ExportFilters();
+    // The open or save dialog of the connection hooks; empty when cancelled or absent.
+    QString ChooseFile(bool save, const QString& filter, const QString& extension);
+    void ShowNotice(const QString& text);
+
   private:
     void ShowFileDiff(ModelSet file, bool whole);
     void RunDiff(CDiffWnd* dialog);

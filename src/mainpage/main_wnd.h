@@ -122,8 +122,8 @@ class CMainWnd final : public WindowImplBase {
     void ChangeLanguage(const QString& name, const QString& index);
     void WriteVersionLabels();
 
-    // Opens the option, scene, advance, output or delay-link menu at its anchor.
-    enum class Menu { Option, Scene, Advance, Output, DelayLink };
+    // Opens the option, scene, advance, output, delay-link or EQ menu at its anchor.
+    enum class Menu { Option, Scene, Advance, Output, DelayLink, Eq };
     CMenuWnd* ShowMenu(Menu menu, const UiControl& anchor);
 
     // The display configuration changed: close and start again.
@@ -145,6 +145,7 @@ class CMainWnd final : public WindowImplBase {
     void OnSceneMenu(const PageRoute& route, const PageOrigin& origin);
     void OnAdvanceMenu(const PageRoute& route, const PageOrigin& origin);
     void OnDelayLinkMenu(const PageRoute& route, const PageOrigin& origin);
+    void OnEqMenu(const PageRoute& route, const PageOrigin& origin);
     void OnAbout(const PageRoute& route, const PageOrigin& origin);
     void OnNoiseThreshold(const PageRoute& route, const PageOrigin& origin);
     void OnMemWr(const PageRoute& route, const PageOrigin& origin);

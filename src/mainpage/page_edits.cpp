@@ -246,6 +246,12 @@ bool EqualizerManager::Edit(const PageRoute& route, const QString& item) {
         case PageAction::CompareWithFile:
             CompareWithFile();
             return true;
+        case PageAction::ImportFilters:
+            ImportFilters();
+            return true;
+        case PageAction::ExportFilters:
+            ExportFilters();
+            return true;
         case PageAction::SaveSceneToDsp:
             SaveSenceConfigToDSP();
             return true;

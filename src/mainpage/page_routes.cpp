@@ -43,6 +43,7 @@ constexpr ActionName kActionNames[] = {
     {PageAction::Mixer, "Mixer"},
     {PageAction::NoiseThreshold, "NoiseThreshold"},
     {PageAction::MemWr, "MemWr"},
+    {PageAction::EqMenu, "EqMenu"},
     {PageAction::SetChShow, "SetChShow"},
     {PageAction::ChannelMute, "SetChMute"},
     {PageAction::ChannelPhase, "SetChPhase"},
@@ -112,6 +113,8 @@ constexpr ActionName kActionNames[] = {
     {PageAction::Redo, "Redo"},
     {PageAction::VerifyWithAmplifier, "VerifyWithAmplifier"},
     {PageAction::CompareWithFile, "CompareWithFile"},
+    {PageAction::ImportFilters, "ImportFilters"},
+    {PageAction::ExportFilters, "ExportFilters"},
 };
 
 // The number a control stands for: its user data, -1 when it has none.
@@ -165,6 +168,7 @@ PageRoute RouteClick(const QString& name, int n) {
         {"btn_debug", PageAction::MemWr},
         {"btn_undo", PageAction::Undo},
         {"btn_redo", PageAction::Redo},
+        {"btn_eq_menu", PageAction::EqMenu},
     };
     for (const Exact& e : kExact) {
         if (name == QLatin1String(e.name)) {
@@ -469,6 +473,8 @@ PageRoute RouteMenu(const QString& name, const QString& userData) {
         {"advance_item_autocal", PageAction::AutoCal},
         {"advance_item_cs_auto", PageAction::CsAuto},
         {"advance_item_custom_eq", PageAction::CustomEq},
+        {"eq_item_import", PageAction::ImportFilters},
+        {"eq_item_export", PageAction::ExportFilters},
     };
     for (const Exact& e : kExact) {
         if (name == QLatin1String(e.name)) {

@@ -35,6 +35,7 @@ enum class PageAction {
     Mixer,
     NoiseThreshold,
     MemWr,
+    EqMenu,
     // selection changes
     SetChShow,
     ChannelMute,
@@ -112,6 +113,9 @@ enum class PageAction {
     Redo,
     VerifyWithAmplifier,
     CompareWithFile,
+    // the current channel's EQ from and to files
+    ImportFilters,
+    ExportFilters,
 };
 
 // The operation's name as logs and tests show it.
