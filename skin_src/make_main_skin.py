@@ -398,7 +398,10 @@ def main_page():
     spk.add("QPushButton", "btn_delay_down", 8, 192, 26, 20, text="−", font=font(9, True))
     spk.add("QPushButton", "btn_delay_up", 38, 192, 26, 20, text="+", font=font(9, True))
     diag_x = MID_X + graph_w + 6
-    f.add("QFrame", "speaker_panel", diag_x, top, RIGHT_END - diag_x, 216, panel=True,
+    spk_w = RIGHT_END - diag_x
+    spk.add("QPushButton", "btn_distances", spk_w - 8 - 112, 192, 112, 20,
+            text="${speaker_distances}", font=font(8), toolTip="${speaker_distances_tips}")
+    f.add("QFrame", "speaker_panel", diag_x, top, spk_w, 216, panel=True,
           children=spk)
 
     # Crossover and current-channel row.

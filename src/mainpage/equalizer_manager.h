@@ -89,6 +89,8 @@ struct ConnectionHooks {
     // Runs the differences dialog instead of the modal run (tests): the dialog is shown
     // while the function runs and closed after it.
     std::function<void(CDiffWnd& dialog)> runDiff;
+    // The same for the speaker distances dialog.
+    std::function<void(WindowImplBase& dialog)> runToolDialog;
 };
 
 // The connect button's three looks.
@@ -356,11 +358,17 @@ class EqualizerManager {
     // a notice of what was taken and what not; and the channel written to one.
     void ImportFilters();
     void ExportFilters();
+    // The time alignment from speaker distances, as a dialog over the page.
+    void ShowSpeakerDistances();
     // The open or save dialog of the connection hooks; empty when cancelled or absent.
     QString ChooseFile(bool save, const QString& filter, const QString& extension);
     void ShowNotice(const QString& text);
+    // The distances last entered, in centimetres, kept while the program runs.
+    std::array<std::optional<double>, kOutChannelCount>& LastDistances() { return mLastDistances; }
 
   private:
+    void RunToolDialog(WindowImplBase* dialog, const QString& windowName);
+    std::array<std::optional<double>, kOutChannelCount> mLastDistances{};
     void ShowFileDiff(ModelSet file, bool whole);
     void RunDiff(CDiffWnd* dialog);
     std::unique_ptr<ModelSet> mVerifyRead;

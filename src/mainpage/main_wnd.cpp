@@ -331,6 +331,7 @@ void CMainWnd::OnInit() {
         return CNameMsgWnd::ShowName(over != nullptr ? over : GetWidget(), name);
     };
     hooks.runDiff = mHooks.runDiff;
+    hooks.runToolDialog = mHooks.runToolDialog;
     mManager.SetConnectionHooks(std::move(hooks));
     Handled("ConnectDevice");
     mManager.ConnectDevice(false);

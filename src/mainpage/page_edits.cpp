@@ -252,6 +252,9 @@ bool EqualizerManager::Edit(const PageRoute& route, const QString& item) {
         case PageAction::ExportFilters:
             ExportFilters();
             return true;
+        case PageAction::SpeakerDistances:
+            ShowSpeakerDistances();
+            return true;
         case PageAction::SaveSceneToDsp:
             SaveSenceConfigToDSP();
             return true;

@@ -1,9 +1,12 @@
 // The page half of the measurement tools: the current channel's EQ from and to the filter
-// files of room-measurement programs. Reading the files and applying them are the rules
-// half's (tuning/filter_text.h).
+// files of room-measurement programs, and the dialog of the time alignment from speaker
+// distances. The reading and the rules are the rules half's (tuning/filter_text.h,
+// tuning/speaker_distances.h).
 #include <QFileInfo>
 #include <span>
 
+#include "dialogs/dialog_common.h"
+#include "mainpage/distances_wnd.h"
 #include "mainpage/equalizer_manager.h"
 #include "mainpage/page_common.h"
 #include "platform/log.h"
@@ -144,4 +147,23 @@ void EqualizerManager::ExportFilters() {
         return;
     }
     ShowNotice(FillMarks(QStringLiteral("${filters_exported}"), {QString::number(ch + 1), name}));
+}
+
+void EqualizerManager::ShowSpeakerDistances() {
+    RunToolDialog(new CDistancesWnd(*this), QStringLiteral("distanceswnd"));
+}
+
+void EqualizerManager::RunToolDialog(WindowImplBase* dialog, const QString& windowName) {
+    QWidget* parent = mWindow != nullptr ? mWindow->GetWidget() : nullptr;
+    if (mHooks.runToolDialog) {
+        if (dialog->Create(parent, windowName)) {
+            dialog->ShowWindow();
+            mHooks.runToolDialog(*dialog);
+            dialog->Close(0);
+        } else {
+            delete dialog;
+        }
+        return;
+    }
+    tonvia::dialogs::RunModal(dialog, parent, windowName);
 }

@@ -44,6 +44,7 @@ constexpr ActionName kActionNames[] = {
     {PageAction::NoiseThreshold, "NoiseThreshold"},
     {PageAction::MemWr, "MemWr"},
     {PageAction::EqMenu, "EqMenu"},
+    {PageAction::SpeakerDistances, "SpeakerDistances"},
     {PageAction::SetChShow, "SetChShow"},
     {PageAction::ChannelMute, "SetChMute"},
     {PageAction::ChannelPhase, "SetChPhase"},
@@ -169,6 +170,7 @@ PageRoute RouteClick(const QString& name, int n) {
         {"btn_undo", PageAction::Undo},
         {"btn_redo", PageAction::Redo},
         {"btn_eq_menu", PageAction::EqMenu},
+        {"btn_distances", PageAction::SpeakerDistances},
     };
     for (const Exact& e : kExact) {
         if (name == QLatin1String(e.name)) {

@@ -36,6 +36,7 @@ enum class PageAction {
     NoiseThreshold,
     MemWr,
     EqMenu,
+    SpeakerDistances,
     // selection changes
     SetChShow,
     ChannelMute,

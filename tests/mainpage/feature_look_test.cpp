@@ -18,6 +18,7 @@
 #include "mainpage/auto_cal_wnd.h"
 #include "mainpage/compressors_on_wnd.h"
 #include "mainpage/custom_eq_wnd.h"
+#include "mainpage/distances_wnd.h"
 #include "mainpage/mixer_wnd.h"
 #include "platform/settings.h"
 #include "tuning/custom_eq_edits.h"
@@ -125,7 +126,7 @@ TEST_P(FeatureLook, EachDialogFitsItsContentsAndIsPictured) {
     Look(new CCustomEqWnd(session, tonvia::tuning::CustomEqFactoryFrequencies(), gains),
          "custom_eq", suffix);
 
-    // An import's report.
+    // The measurement tools: the distances applied, an import's report.
     const QString files = QDir::temp().filePath(QStringLiteral("tonvia-look-%1").arg(p.tag));
     QDir().mkpath(files);
     auto write = [&](const char* name, const QByteArray& text) {
@@ -134,6 +135,14 @@ TEST_P(FeatureLook, EachDialogFitsItsContentsAndIsPictured) {
         out.write(text);
         return out.fileName();
     };
+    Look(new CDistancesWnd(owner), "distances", suffix, [](WindowImplBase& dialog) {
+        const char* distances[] = {"120", "95", "140", "100", "", "210"};
+        for (int ch = 0; ch < 6; ++ch) {
+            dialog.FindControl(QStringLiteral("distance_%1").arg(ch))
+                .SetText(QLatin1String(distances[ch]));
+        }
+        static_cast<CDistancesWnd&>(dialog).Apply();
+    });
     const QString filters = write("room.txt",
                                   "Filter 1: ON PK Fc 63 Hz Gain -4.5 dB Q 3.00\n"
                                   "Filter 2: ON LS Fc 100 Hz Gain 3.0 dB\n"

@@ -1,12 +1,14 @@
-// Filter files through the EQ menu, end to end: the virtual amplifier takes what the page
-// imports, and an export imports back to the same bands.
+// The measurement tools end to end: filter files through the EQ menu and the time alignment
+// from distances, each reaching the virtual amplifier and undone in one step.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <functional>
 
 #include "edits_fixture.h"
+#include "mainpage/distances_wnd.h"
 
 namespace mainpage_testing {
 namespace {
@@ -18,6 +20,7 @@ class MeasurementTools : public Edits {
         dir = QDir::temp().filePath(QStringLiteral("tonvia-tools-%1").arg(getpid()));
         QDir().mkpath(dir);
         hooks.fileDialog = [this](WindowImplBase&, bool, const QString&) { return file; };
+        hooks.runToolDialog = [this](WindowImplBase& dialog) { useDialog(dialog); };
     }
     void TearDown() override {
         Edits::TearDown();
@@ -29,6 +32,7 @@ class MeasurementTools : public Edits {
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(text);
     }
+    std::size_t Entries() { return window->Manager().History().UndoCount(); }
     // The amplifier's bands of channel ch as frequency, Q × 100 (the wire carries tenths) and
     // gain × 10 + 180.
     std::vector<std::array<int, 3>> Bands(int ch, int count) {
@@ -41,9 +45,24 @@ class MeasurementTools : public Edits {
         }
         return bands;
     }
+    // What the test does with the next dialog the page opens.
+    template <class Dialog>
+    void RunDialog(const std::function<void(Dialog&)>& use) {
+        useDialog = [use](WindowImplBase& dialog) {
+            auto* typed = dynamic_cast<Dialog*>(&dialog);
+            ASSERT_NE(typed, nullptr);
+            use(*typed);
+        };
+    }
+    static void Press(WindowImplBase& dialog, const char* button) {
+        auto* widget = dialog.FindControl(QLatin1String(button)).As<QAbstractButton>();
+        ASSERT_NE(widget, nullptr) << button;
+        widget->click();
+    }
 
     QString dir;
     QString file;
+    std::function<void(WindowImplBase&)> useDialog;
 };
 
 TEST_F(MeasurementTools, AFilterFileImportedThroughTheMenuReachesTheAmplifier) {
@@ -100,6 +119,50 @@ TEST_F(MeasurementTools, ExportedFiltersImportBackToTheSameBands) {
     ASSERT_NE(Bands(0, 31), shaped);
     ChooseItem("eq_item_import");
     EXPECT_EQ(Bands(0, 31), shaped);
+}
+
+TEST_F(MeasurementTools, DistancesSetTheDelaysAndOneUndoRestoresThem) {
+    RunDialog<CDistancesWnd>([](CDistancesWnd& dialog) {
+        const char* distances[] = {"120", "95", "140", "100"};
+        for (int ch = 0; ch < 4; ++ch) {
+            dialog.FindControl(QStringLiteral("distance_%1").arg(ch))
+                .SetText(QLatin1String(distances[ch]));
+        }
+        Press(dialog, "btn_apply");
+        EXPECT_TRUE(dialog.FindControl(QStringLiteral("report_text")).IsVisible());
+    });
+    OpenConnected();
+    Type("edit_ch_delay_4", "2.5");
+    const auto before = Settled().scenes[0].delayThousandths;
+    const std::size_t entries = Entries();
+    Click("btn_distances");
+
+    // Sound runs 343 m/s: each speaker waits for the 140 cm of CH3, within one 21 us step.
+    const auto delays = Settled().scenes[0].delayThousandths;
+    EXPECT_NEAR(delays[0], 583, 21);
+    EXPECT_NEAR(delays[1], 1312, 21);
+    EXPECT_EQ(delays[2], 0u);
+    EXPECT_NEAR(delays[3], 1166, 21);
+    EXPECT_EQ(delays[4], 2500u);  // left blank: kept
+    EXPECT_EQ(window->FindControl(QStringLiteral("edit_ch_delay_2")).GetText(), "0.000 ms");
+    EXPECT_EQ(Entries(), entries + 1);
+
+    window->OnHistoryKey(false);
+    EXPECT_EQ(Settled().scenes[0].delayThousandths, before);
+
+    // The distances are offered again, here in inches as the page now shows.
+    Choose("comb_ch_unit", 2);
+    RunDialog<CDistancesWnd>([](CDistancesWnd& dialog) {
+        EXPECT_EQ(dialog.FindControl(QStringLiteral("distance_2")).GetText(), "55.1");
+        EXPECT_EQ(dialog.FindControl(QStringLiteral("unit_2")).GetText(), "inch");
+        dialog.FindControl(QStringLiteral("distance_1")).SetText(QStringLiteral("far"));
+        Press(dialog, "btn_apply");
+        EXPECT_TRUE(dialog.FindControl(QStringLiteral("report_text"))
+                        .GetText()
+                        .startsWith(QStringLiteral("CH2: enter a distance in inch")));
+    });
+    Click("btn_distances");
+    EXPECT_EQ(Settled().scenes[0].delayThousandths, before);
 }
 
 }  // namespace

@@ -76,6 +76,7 @@ constexpr Expected kControls[] = {
     // output configuration
     {"btn_delay_down", "ButtonUI"},
     {"btn_delay_up", "ButtonUI"},
+    {"btn_distances", "ButtonUI"},
     {"btn_lock_output", "SButtonUI"},
     {"btn_link_output", "SButtonUI"},
     {"btn_reset_output", "ButtonUI"},
@@ -138,7 +139,7 @@ TEST_F(PageLayout, EveryControlIsThereWithItsKindAndNumber) {
             ++checked;
         }
     }
-    EXPECT_EQ(checked, 37 + 31 * 5 + 7 + 24 * 3 + 6 + 6 * 17 + 24);
+    EXPECT_EQ(checked, 38 + 31 * 5 + 7 + 24 * 3 + 6 + 6 * 17 + 24);
 }
 
 TEST_F(PageLayout, ChannelStripsAreBuiltIntoTheirContainer) {

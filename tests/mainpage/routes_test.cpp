@@ -29,6 +29,7 @@ TEST(PageRoutes, NotificationsReachTheirOperation) {
         {"click", "btn_lock_output", "", PageAction::SetOutpuLock, -1},
         {"click", "btn_debug", "", PageAction::MemWr, -1},
         {"click", "btn_eq_menu", "", PageAction::EqMenu, -1},
+        {"click", "btn_distances", "", PageAction::SpeakerDistances, -1},
         {"click", "btn_noise_gate", "", PageAction::NoiseGateSwitch, -1},
         {"click", "btn_irc", "", PageAction::None, -1},
         {"click", "unknown_button", "", PageAction::None, -1},
