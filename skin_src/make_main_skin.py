@@ -443,7 +443,7 @@ def main_page():
     x += 61 + 4
     put("QPushButton", "btn_bypass", 84, text="${bypass_eq}", font=font(8))
     put("QPushButton", "btn_reset_eq", 70, text="${reset_eq}", font=font(8))
-    # The channel's EQ files: a small menu at the row's end.
+    # The channel's EQ files and the fit from a measurement: a small menu at the row's end.
     menu_w = 30
     mode_w = RIGHT_END - MID_X - x - 6 - menu_w - 3
     row.add("SButton", "btn_arg_eq", x, 3, mode_w, 22, text="${peq_mode}",
@@ -589,6 +589,8 @@ def eq_menu():
         "  <separator/>",
         item("eq_item_import", "${import_filters}"),
         item("eq_item_export", "${export_filters}"),
+        "  <separator/>",
+        item("eq_item_fit", "${eq_from_measurement}"),
     ])
 
 

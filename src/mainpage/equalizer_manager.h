@@ -89,7 +89,7 @@ struct ConnectionHooks {
     // Runs the differences dialog instead of the modal run (tests): the dialog is shown
     // while the function runs and closed after it.
     std::function<void(CDiffWnd& dialog)> runDiff;
-    // The same for the speaker distances dialog.
+    // The same for the speaker distances and EQ-from-measurement dialogs.
     std::function<void(WindowImplBase& dialog)> runToolDialog;
 };
 
@@ -358,8 +358,10 @@ class EqualizerManager {
     // a notice of what was taken and what not; and the channel written to one.
     void ImportFilters();
     void ExportFilters();
-    // The time alignment from speaker distances, as a dialog over the page.
+    // The time alignment from speaker distances and the EQ fit to a measurement, as dialogs
+    // over the page.
     void ShowSpeakerDistances();
+    void ShowEqFromMeasurement();
     // The open or save dialog of the connection hooks; empty when cancelled or absent.
     QString ChooseFile(bool save, const QString& filter, const QString& extension);
     void ShowNotice(const QString& text);

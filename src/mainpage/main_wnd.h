@@ -60,7 +60,8 @@ struct MainWndHooks {
     std::function<int(WindowImplBase& owner, std::wstring& name)> nameBox;
     // Runs the differences dialog instead of its modal run (tests).
     std::function<void(CDiffWnd& dialog)> runDiff;
-    // Runs the speaker distances dialog instead of its modal run (tests).
+    // Runs the speaker distances or EQ-from-measurement dialog instead of its modal run
+    // (tests).
     std::function<void(WindowImplBase& dialog)> runToolDialog;
     // Starts the program again (after a display change).
     std::function<void()> restart;

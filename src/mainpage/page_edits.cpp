@@ -252,6 +252,9 @@ bool EqualizerManager::Edit(const PageRoute& route, const QString& item) {
         case PageAction::ExportFilters:
             ExportFilters();
             return true;
+        case PageAction::EqFromMeasurement:
+            ShowEqFromMeasurement();
+            return true;
         case PageAction::SpeakerDistances:
             ShowSpeakerDistances();
             return true;

@@ -1,12 +1,13 @@
 // The page half of the measurement tools: the current channel's EQ from and to the filter
-// files of room-measurement programs, and the dialog of the time alignment from speaker
-// distances. The reading and the rules are the rules half's (tuning/filter_text.h,
-// tuning/speaker_distances.h).
+// files of room-measurement programs, and the dialogs of the time alignment from speaker
+// distances and of the EQ fit. The reading, the rules and the maths are the rules half's
+// (tuning/filter_text.h, tuning/speaker_distances.h, tuning/eq_fit.h).
 #include <QFileInfo>
 #include <span>
 
 #include "dialogs/dialog_common.h"
 #include "mainpage/distances_wnd.h"
+#include "mainpage/eq_fit_wnd.h"
 #include "mainpage/equalizer_manager.h"
 #include "mainpage/page_common.h"
 #include "platform/log.h"
@@ -151,6 +152,10 @@ void EqualizerManager::ExportFilters() {
 
 void EqualizerManager::ShowSpeakerDistances() {
     RunToolDialog(new CDistancesWnd(*this), QStringLiteral("distanceswnd"));
+}
+
+void EqualizerManager::ShowEqFromMeasurement() {
+    RunToolDialog(new CEqFitWnd(*this, CurrentChannel()), QStringLiteral("eqfitwnd"));
 }
 
 void EqualizerManager::RunToolDialog(WindowImplBase* dialog, const QString& windowName) {

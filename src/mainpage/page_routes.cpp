@@ -116,6 +116,7 @@ constexpr ActionName kActionNames[] = {
     {PageAction::CompareWithFile, "CompareWithFile"},
     {PageAction::ImportFilters, "ImportFilters"},
     {PageAction::ExportFilters, "ExportFilters"},
+    {PageAction::EqFromMeasurement, "EqFromMeasurement"},
 };
 
 // The number a control stands for: its user data, -1 when it has none.
@@ -477,6 +478,7 @@ PageRoute RouteMenu(const QString& name, const QString& userData) {
         {"advance_item_custom_eq", PageAction::CustomEq},
         {"eq_item_import", PageAction::ImportFilters},
         {"eq_item_export", PageAction::ExportFilters},
+        {"eq_item_fit", PageAction::EqFromMeasurement},
     };
     for (const Exact& e : kExact) {
         if (name == QLatin1String(e.name)) {

@@ -114,9 +114,10 @@ enum class PageAction {
     Redo,
     VerifyWithAmplifier,
     CompareWithFile,
-    // the current channel's EQ from and to files
+    // the current channel's EQ from and to files and from a measurement
     ImportFilters,
     ExportFilters,
+    EqFromMeasurement,
 };
 
 // The operation's name as logs and tests show it.

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLayout>
 #include <QThread>
+#include <cmath>
 #include <functional>
 
 #include "commands/command_codes.h"
@@ -19,6 +20,7 @@
 #include "mainpage/compressors_on_wnd.h"
 #include "mainpage/custom_eq_wnd.h"
 #include "mainpage/distances_wnd.h"
+#include "mainpage/eq_fit_wnd.h"
 #include "mainpage/mixer_wnd.h"
 #include "platform/settings.h"
 #include "tuning/custom_eq_edits.h"
@@ -126,7 +128,7 @@ TEST_P(FeatureLook, EachDialogFitsItsContentsAndIsPictured) {
     Look(new CCustomEqWnd(session, tonvia::tuning::CustomEqFactoryFrequencies(), gains),
          "custom_eq", suffix);
 
-    // The measurement tools: the distances applied, an import's report.
+    // The measurement tools: the distances applied, a fitted EQ, an import's report.
     const QString files = QDir::temp().filePath(QStringLiteral("tonvia-look-%1").arg(p.tag));
     QDir().mkpath(files);
     auto write = [&](const char* name, const QByteArray& text) {
@@ -142,6 +144,21 @@ TEST_P(FeatureLook, EachDialogFitsItsContentsAndIsPictured) {
                 .SetText(QLatin1String(distances[ch]));
         }
         static_cast<CDistancesWnd&>(dialog).Apply();
+    });
+    QByteArray measured = "* Freq(Hz) SPL(dB)\n";
+    for (int i = 0; i < 200; ++i) {
+        const double hz = 15.0 * std::pow(22000.0 / 15.0, i / 199.0);
+        const double octave = std::log2(hz / 100.0);
+        const double level = 82.0 + 7.0 * std::exp(-octave * octave * 4.0) -
+                             4.0 * std::exp(-std::pow(std::log2(hz / 2500.0) * 3.0, 2.0));
+        measured += QByteArray::number(hz, 'f', 2) + ' ' + QByteArray::number(level, 'f', 2) + '\n';
+    }
+    const QString measurement = write("seat.frd", measured);
+    Look(new CEqFitWnd(owner, 0), "eq_fit", suffix, [&](WindowImplBase& dialog) {
+        auto& fit = static_cast<CEqFitWnd&>(dialog);
+        fit.FindControl(QStringLiteral("target_combo")).SelectItem(1);
+        EXPECT_TRUE(fit.LoadMeasurement(measurement));
+        EXPECT_TRUE(fit.Fit());
     });
     const QString filters = write("room.txt",
                                   "Filter 1: ON PK Fc 63 Hz Gain -4.5 dB Q 3.00\n"

@@ -1,14 +1,18 @@
-// The measurement tools end to end: filter files through the EQ menu and the time alignment
-// from distances, each reaching the virtual amplifier and undone in one step.
+// The measurement tools end to end: filter files through the EQ menu, the time alignment
+// from distances and the EQ fit, each reaching the virtual amplifier and undone in one step.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <cmath>
 #include <functional>
 
 #include "edits_fixture.h"
+#include "graph/math/filter_response.h"
+#include "graph/response_chart.h"
 #include "mainpage/distances_wnd.h"
+#include "mainpage/eq_fit_wnd.h"
 
 namespace mainpage_testing {
 namespace {
@@ -163,6 +167,73 @@ TEST_F(MeasurementTools, DistancesSetTheDelaysAndOneUndoRestoresThem) {
     });
     Click("btn_distances");
     EXPECT_EQ(Settled().scenes[0].delayThousandths, before);
+}
+
+// A room that lifts 80 Hz by 6 dB and pulls 1.2 kHz down by 5 dB, on a 75 dB level.
+QByteArray Measurement() {
+    constexpr int kPoints = 300;
+    std::vector<double> hz(kPoints + 2);
+    for (int i = 0; i < kPoints; ++i) {
+        hz[static_cast<std::size_t>(i)] = 15.0 * std::pow(22000.0 / 15.0, i / (kPoints - 1.0));
+    }
+    hz[kPoints] = CURVE_SAMPLE_RATE / 2.0;
+    hz[kPoints + 1] = CURVE_SAMPLE_RATE;
+    std::vector<double> bump(kPoints), dip(kPoints);
+    PeqResponse(CURVE_SAMPLE_RATE, 80.0, 6.0, 2.0, hz, bump);
+    PeqResponse(CURVE_SAMPLE_RATE, 1200.0, -5.0, 3.0, hz, dip);
+    QByteArray text = "* Freq(Hz) SPL(dB) Phase(degrees)\n";
+    for (int i = 0; i < kPoints; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        text += QByteArray::number(hz[k], 'f', 3) + ' ' +
+                QByteArray::number(75.0 + bump[k] + dip[k], 'f', 2) + " 0\n";
+    }
+    return text;
+}
+
+TEST_F(MeasurementTools, AFittedEqIsShownBeforeItIsAppliedAndUndoneInOneStep) {
+    std::vector<EqBand> fitted;
+    int bandsUsed = 0;
+    RunDialog<CEqFitWnd>([&](CEqFitWnd& dialog) {
+        // A broken file first: the reader's line is named and nothing is loaded.
+        Write(QStringLiteral("bad.frd"), "20 80\n25 81\n31 x\n");
+        Press(dialog, "btn_measurement");
+        EXPECT_EQ(dialog.FindControl(QStringLiteral("fit_status")).GetText(),
+                  "bad.frd could not be read:\nline 3: no level after the frequency");
+        EXPECT_FALSE(dialog.FindControl(QStringLiteral("btn_fit")).IsEnabled());
+
+        Write(QStringLiteral("seat.frd"), Measurement());
+        Press(dialog, "btn_measurement");
+        Press(dialog, "btn_fit");
+        ASSERT_TRUE(dialog.ShownFit().has_value());
+        const auto* chart = dialog.FindControl(QStringLiteral("fit_chart")).As<ResponseChart>();
+        ASSERT_NE(chart, nullptr);
+        EXPECT_EQ(chart->GetSeries().size(), 3u);
+        EXPECT_LT(dialog.ShownFit()->rmsAfterDb, dialog.ShownFit()->rmsBeforeDb / 2);
+        EXPECT_TRUE(dialog.FindControl(QStringLiteral("fit_status"))
+                        .GetText()
+                        .startsWith(QStringLiteral("RMS error over 50–10000 Hz")));
+        fitted = dialog.ShownFit()->bands;
+        bandsUsed = dialog.ShownFit()->bandsUsed;
+        Press(dialog, "btn_apply");
+        EXPECT_FALSE(dialog.FindControl(QStringLiteral("btn_apply")).IsEnabled());
+    });
+    OpenConnected();
+    const auto before = Bands(0, 31);
+    const std::size_t entries = Entries();
+    ChooseItem("eq_item_fit");
+
+    ASSERT_GT(bandsUsed, 0);
+    const auto after = Bands(0, bandsUsed);
+    for (int b = 0; b < bandsUsed; ++b) {
+        const EqBand& band = fitted[static_cast<std::size_t>(b)];
+        EXPECT_EQ(after[static_cast<std::size_t>(b)],
+                  (std::array<int, 3>{band.freq, static_cast<int>(std::lround(band.q * 10)) * 10,
+                                      static_cast<int>(std::lround(band.gain * 10)) + 180}))
+            << b;
+    }
+    EXPECT_EQ(Entries(), entries + 1);
+    window->OnHistoryKey(false);
+    EXPECT_EQ(Bands(0, 31), before);
 }
 
 }  // namespace

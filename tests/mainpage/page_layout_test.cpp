@@ -251,7 +251,7 @@ TEST_F(Menus, EachMenuHoldsItsItems) {
          {"advance_item_mixer", "advance_item_noise_threshold", "advance_item_compressors_on",
           "advance_item_autocal", "advance_item_poweroff_delay", "advance_item_ktv",
           "advance_item_compressor", "advance_item_cs_auto", "advance_item_custom_eq"}},
-        {"xml/eq_menu.xml", {"eq_item_channel", "eq_item_import", "eq_item_export"}},
+        {"xml/eq_menu.xml", {"eq_item_channel", "eq_item_import", "eq_item_export", "eq_item_fit"}},
         {"xml/output_menu.xml",
          {"output_menu_front", "output_menu_front_left", "output_menu_front_right",
           "output_menu_rear", "output_menu_rear_left", "output_menu_rear_right",

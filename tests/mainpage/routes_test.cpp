@@ -136,6 +136,7 @@ TEST(PageRoutes, MenuChoices) {
         {"advance_item_custom_eq", "", PageAction::CustomEq, -1},
         {"eq_item_import", "", PageAction::ImportFilters, -1},
         {"eq_item_export", "", PageAction::ExportFilters, -1},
+        {"eq_item_fit", "", PageAction::EqFromMeasurement, -1},
         {"eq_item_channel", "", PageAction::None, -1},  // the menu's heading
         {"option_menu_language", "", PageAction::None, -1},
     };
