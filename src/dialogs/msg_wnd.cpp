@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int kReportWidth = 540;  // layout units
+constexpr int kReportWidth = 600;  // layout units
 
 QString LabelAt(const QStringList& labels, int index) {
     return index < labels.size() ? labels[index] : QString();

@@ -245,7 +245,7 @@ bool CEqFitWnd::Apply() {
     }
     mOwner.ShowEdit(result);
     ShowStatus(FillMarks(QStringLiteral("${fit_applied}"),
-                         {QString::number(mFit->bandsUsed), QString::number(mChannel + 1)}),
+                         {QString::number(mChannel + 1), QString::number(mFit->bandsUsed)}),
                false);
     // Once is enough: a second click would write the same bands again.
     FindControl(QStringLiteral("btn_apply")).SetEnabled(false);

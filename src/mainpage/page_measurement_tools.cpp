@@ -117,8 +117,10 @@ void EqualizerManager::ImportFilters() {
         return;
     }
     ShowEdit(result);
-    QString text = FillMarks(QStringLiteral("${filters_imported}"),
-                             {QString::number(import.filtersTaken), channel});
+    QString text = import.filtersTaken == 1
+                       ? FillMarks(QStringLiteral("${filters_imported_one}"), {channel})
+                       : FillMarks(QStringLiteral("${filters_imported}"),
+                                   {QString::number(import.filtersTaken), channel});
     if (import.levelDb) {
         text += QLatin1Char('\n') + FillMarks(QStringLiteral("${filters_level}"),
                                               {QString::number(*import.levelDb, 'f', 1)});
