@@ -398,7 +398,10 @@ def main_page():
     spk.add("QPushButton", "btn_delay_down", 8, 192, 26, 20, text="−", font=font(9, True))
     spk.add("QPushButton", "btn_delay_up", 38, 192, 26, 20, text="+", font=font(9, True))
     diag_x = MID_X + graph_w + 6
-    f.add("QFrame", "speaker_panel", diag_x, top, RIGHT_END - diag_x, 216, panel=True,
+    spk_w = RIGHT_END - diag_x
+    spk.add("QPushButton", "btn_distances", spk_w - 8 - 112, 192, 112, 20,
+            text="${speaker_distances}", font=font(8), toolTip="${speaker_distances_tips}")
+    f.add("QFrame", "speaker_panel", diag_x, top, spk_w, 216, panel=True,
           children=spk)
 
     # Crossover and current-channel row.
@@ -429,7 +432,7 @@ def main_page():
     put("QLineEdit", "lp_freq", 56, text="20000Hz", alignment=("set", "Qt::AlignCenter"),
         font=font(8))
     x += 6
-    put("QSlider", "slider_ch_volume", 100, orientation=("enum", "Qt::Horizontal"),
+    put("QSlider", "slider_ch_volume", 64, orientation=("enum", "Qt::Horizontal"),
         minimum=-600, maximum=0, singleStep=5, pageStep=50, value=0)
     put("QLineEdit", "edit_ch_volume", 54, text="0.0dB", alignment=("set", "Qt::AlignCenter"),
         font=font(8))
@@ -440,8 +443,13 @@ def main_page():
     x += 61 + 4
     put("QPushButton", "btn_bypass", 84, text="${bypass_eq}", font=font(8))
     put("QPushButton", "btn_reset_eq", 70, text="${reset_eq}", font=font(8))
-    row.add("SButton", "btn_arg_eq", x, 3, RIGHT_END - MID_X - x - 6, 22, text="${peq_mode}",
+    # The channel's EQ files and the fit from a measurement: a small menu at the row's end.
+    menu_w = 30
+    mode_w = RIGHT_END - MID_X - x - 6 - menu_w - 3
+    row.add("SButton", "btn_arg_eq", x, 3, mode_w, 22, text="${peq_mode}",
             selected="true", font=font(8, True), **switch_look())
+    row.add("QPushButton", "btn_eq_menu", x + mode_w + 3, 3, menu_w, 22, text="⋯",
+            font=font(11, True), focusPolicy=("enum", "Qt::NoFocus"), toolTip="${eq_menu_tips}")
     del items
     f.add("QFrame", "crossover_panel", MID_X, row_y, RIGHT_END - MID_X, 28, panel=True,
           children=row)
@@ -571,6 +579,18 @@ def advance_menu():
         item("advance_item_compressor", "${compressor}"),
         item("advance_item_cs_auto", "${cs_auto}"),
         item("advance_item_custom_eq", "${custom_eq}"),
+    ])
+
+
+def eq_menu():
+    # The first item names the channel the others act on; the window fills it in.
+    return menu_xml([
+        item("eq_item_channel", "CH1", enabled="false"),
+        "  <separator/>",
+        item("eq_item_import", "${import_filters}"),
+        item("eq_item_export", "${export_filters}"),
+        "  <separator/>",
+        item("eq_item_fit", "${eq_from_measurement}"),
     ])
 
 
@@ -777,6 +797,7 @@ def main():
     write(os.path.join(root, "xml", "option_menu.xml"), option_menu())
     write(os.path.join(root, "xml", "scene_menu.xml"), scene_menu())
     write(os.path.join(root, "xml", "advance_menu.xml"), advance_menu())
+    write(os.path.join(root, "xml", "eq_menu.xml"), eq_menu())
     write(os.path.join(root, "xml", "output_menu.xml"), output_menu())
     write(os.path.join(root, "xml", "delay_link_group_menu.xml"), group_menu("delay_link_group_"))
     write(os.path.join(root, "xml", "link_group_menu.xml"), group_menu("link_group_"))

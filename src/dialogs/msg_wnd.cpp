@@ -1,8 +1,14 @@
 #include "dialogs/msg_wnd.h"
 
+#include <QLabel>
+#include <QWidget>
+#include <algorithm>
+
 #include "dialogs/dialog_common.h"
 
 namespace {
+
+constexpr int kReportWidth = 600;  // layout units
 
 QString LabelAt(const QStringList& labels, int index) {
     return index < labels.size() ? labels[index] : QString();
@@ -41,6 +47,17 @@ void CMsgWnd::OnInit() {
         }
     }
     confirm.SetFocus();
+    // A report (a summary, a blank line, then its lines) reads from the left and has room
+    // for its longer lines; short notices stay centred.
+    UiControl message = FindControl(QStringLiteral("MessageText"));
+    if (message.GetText().contains(QLatin1String("\n\n"))) {
+        if (auto* label = message.As<QLabel>()) {
+            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        }
+        if (QWidget* host = GetWidget()) {
+            host->resize(std::max(host->width(), Scale(kReportWidth)), host->height());
+        }
+    }
     tonvia::dialogs::FitWindowToContents(*this);
 }
 

@@ -2,6 +2,7 @@
 
 #include "graph/equalizer.h"
 #include "graph/equalizer_ac.h"
+#include "graph/response_chart.h"
 #include "ui/control_factory.h"
 
 namespace tonvia::graph {
@@ -14,6 +15,8 @@ void RegisterGraphControls() {
     tonvia::ui::RegisterControlFactory(QStringLiteral("CircleProgress"), [](QWidget* parent) {
         return new CCircleProgressUI(parent);
     });
+    tonvia::ui::RegisterControlFactory(QStringLiteral("ResponseChart"),
+                                       [](QWidget* parent) { return new ResponseChart(parent); });
 }
 
 }  // namespace tonvia::graph

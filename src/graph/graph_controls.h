@@ -1,5 +1,6 @@
 #pragma once
-// Puts the graph controls behind the layout tags "Curve", "CurveAc" and "CircleProgress".
+// Puts the graph controls behind the layout tags "Curve", "CurveAc", "CircleProgress" and
+// "ResponseChart".
 
 namespace tonvia::graph {
 

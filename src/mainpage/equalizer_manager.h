@@ -89,6 +89,8 @@ struct ConnectionHooks {
     // Runs the differences dialog instead of the modal run (tests): the dialog is shown
     // while the function runs and closed after it.
     std::function<void(CDiffWnd& dialog)> runDiff;
+    // The same for the speaker distances and EQ-from-measurement dialogs.
+    std::function<void(WindowImplBase& dialog)> runToolDialog;
 };
 
 // The connect button's three looks.
@@ -351,7 +353,24 @@ class EqualizerManager {
     void WriteStoredSceneRows(int scene, const ModelSet& file,
                               const std::vector<ParameterChange>& rows);
 
+    // ---- Measurement tools (page_measurement_tools.cpp) ----
+    // The current channel's bands and level from a filter file (REW, Equalizer APO), with
+    // a notice of what was taken and what not; and the channel written to one.
+    void ImportFilters();
+    void ExportFilters();
+    // The time alignment from speaker distances and the EQ fit to a measurement, as dialogs
+    // over the page.
+    void ShowSpeakerDistances();
+    void ShowEqFromMeasurement();
+    // The open or save dialog of the connection hooks; empty when cancelled or absent.
+    QString ChooseFile(bool save, const QString& filter, const QString& extension);
+    void ShowNotice(const QString& text);
+    // The distances last entered, in centimetres, kept while the program runs.
+    std::array<std::optional<double>, kOutChannelCount>& LastDistances() { return mLastDistances; }
+
   private:
+    void RunToolDialog(WindowImplBase* dialog, const QString& windowName);
+    std::array<std::optional<double>, kOutChannelCount> mLastDistances{};
     void ShowFileDiff(ModelSet file, bool whole);
     void RunDiff(CDiffWnd* dialog);
     std::unique_ptr<ModelSet> mVerifyRead;

@@ -331,6 +331,7 @@ void CMainWnd::OnInit() {
         return CNameMsgWnd::ShowName(over != nullptr ? over : GetWidget(), name);
     };
     hooks.runDiff = mHooks.runDiff;
+    hooks.runToolDialog = mHooks.runToolDialog;
     mManager.SetConnectionHooks(std::move(hooks));
     Handled("ConnectDevice");
     mManager.ConnectDevice(false);
@@ -563,6 +564,7 @@ void CMainWnd::DispatchAction(const PageRoute& route, const PageOrigin& origin) 
         {PageAction::SceneMenu, &CMainWnd::OnSceneMenu},
         {PageAction::AdvanceMenu, &CMainWnd::OnAdvanceMenu},
         {PageAction::DelayLinkMenu, &CMainWnd::OnDelayLinkMenu},
+        {PageAction::EqMenu, &CMainWnd::OnEqMenu},
         {PageAction::About, &CMainWnd::OnAbout},
         {PageAction::NoiseThreshold, &CMainWnd::OnNoiseThreshold},
         {PageAction::MemWr, &CMainWnd::OnMemWr},
@@ -634,6 +636,11 @@ void CMainWnd::OnDelayLinkMenu(const PageRoute& route, const PageOrigin& origin)
     Handled("DelayLinkMenu");
     menuChannel = route.index;
     ShowMenu(Menu::DelayLink, origin.msg->pSender);
+}
+
+void CMainWnd::OnEqMenu(const PageRoute&, const PageOrigin& origin) {
+    Handled("EqMenu");
+    ShowMenu(Menu::Eq, origin.msg->pSender);
 }
 
 void CMainWnd::OnAbout(const PageRoute&, const PageOrigin&) {
@@ -817,6 +824,12 @@ CMenuWnd* CMainWnd::ShowMenu(Menu menu, const UiControl& anchor) {
             point = QPoint(r.left(), r.top() - 4);
             alignment = 16;
             break;
+        case Menu::Eq:
+            // The button sits at the page's right edge: the menu opens leftwards below it.
+            path = QStringLiteral("xml/eq_menu.xml");
+            point = QPoint(r.right(), r.bottom());
+            alignment = 12;
+            break;
     }
     CMenuWnd* window = CMenuWnd::CreateMenu(path, GetHWND(), point, alignment, ScalePercent());
     if (window == nullptr) {
@@ -858,6 +871,11 @@ CMenuWnd* CMainWnd::ShowMenu(Menu menu, const UiControl& anchor) {
             break;
         }
         case Menu::DelayLink:
+            break;
+        case Menu::Eq:
+            if (QAction* title = window->FindItem(QStringLiteral("eq_item_channel"))) {
+                title->setText(QStringLiteral("CH%1").arg(mManager.CurrentChannel() + 1));
+            }
             break;
     }
     window->setStyleSheet(QLatin1String(kMenuStyle));

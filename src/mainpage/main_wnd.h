@@ -60,6 +60,9 @@ struct MainWndHooks {
     std::function<int(WindowImplBase& owner, std::wstring& name)> nameBox;
     // Runs the differences dialog instead of its modal run (tests).
     std::function<void(CDiffWnd& dialog)> runDiff;
+    // Runs the speaker distances or EQ-from-measurement dialog instead of its modal run
+    // (tests).
+    std::function<void(WindowImplBase& dialog)> runToolDialog;
     // Starts the program again (after a display change).
     std::function<void()> restart;
     // The DPI of the page; 0 takes the rule over the screens.
@@ -122,8 +125,8 @@ class CMainWnd final : public WindowImplBase {
     void ChangeLanguage(const QString& name, const QString& index);
     void WriteVersionLabels();
 
-    // Opens the option, scene, advance, output or delay-link menu at its anchor.
-    enum class Menu { Option, Scene, Advance, Output, DelayLink };
+    // Opens the option, scene, advance, output, delay-link or EQ menu at its anchor.
+    enum class Menu { Option, Scene, Advance, Output, DelayLink, Eq };
     CMenuWnd* ShowMenu(Menu menu, const UiControl& anchor);
 
     // The display configuration changed: close and start again.
@@ -145,6 +148,7 @@ class CMainWnd final : public WindowImplBase {
     void OnSceneMenu(const PageRoute& route, const PageOrigin& origin);
     void OnAdvanceMenu(const PageRoute& route, const PageOrigin& origin);
     void OnDelayLinkMenu(const PageRoute& route, const PageOrigin& origin);
+    void OnEqMenu(const PageRoute& route, const PageOrigin& origin);
     void OnAbout(const PageRoute& route, const PageOrigin& origin);
     void OnNoiseThreshold(const PageRoute& route, const PageOrigin& origin);
     void OnMemWr(const PageRoute& route, const PageOrigin& origin);

@@ -2,6 +2,7 @@
 // What the page files of EqualizerManager share; private to src/mainpage.
 
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +25,10 @@ inline std::string Text(const UiControl& control) {
 inline QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
+
+// The translation of `key` with its "%d" and "%s" marks replaced, in order, by `values`;
+// any other "%" sequence stays as it is.
+QString FillMarks(const QString& key, const QStringList& values);
 
 // The open and save dialogs' filters of the profile files, in the page's language.
 QString SceneProfileFilter();

@@ -246,6 +246,18 @@ bool EqualizerManager::Edit(const PageRoute& route, const QString& item) {
         case PageAction::CompareWithFile:
             CompareWithFile();
             return true;
+        case PageAction::ImportFilters:
+            ImportFilters();
+            return true;
+        case PageAction::ExportFilters:
+            ExportFilters();
+            return true;
+        case PageAction::EqFromMeasurement:
+            ShowEqFromMeasurement();
+            return true;
+        case PageAction::SpeakerDistances:
+            ShowSpeakerDistances();
+            return true;
         case PageAction::SaveSceneToDsp:
             SaveSenceConfigToDSP();
             return true;

@@ -43,6 +43,8 @@ constexpr ActionName kActionNames[] = {
     {PageAction::Mixer, "Mixer"},
     {PageAction::NoiseThreshold, "NoiseThreshold"},
     {PageAction::MemWr, "MemWr"},
+    {PageAction::EqMenu, "EqMenu"},
+    {PageAction::SpeakerDistances, "SpeakerDistances"},
     {PageAction::SetChShow, "SetChShow"},
     {PageAction::ChannelMute, "SetChMute"},
     {PageAction::ChannelPhase, "SetChPhase"},
@@ -112,6 +114,9 @@ constexpr ActionName kActionNames[] = {
     {PageAction::Redo, "Redo"},
     {PageAction::VerifyWithAmplifier, "VerifyWithAmplifier"},
     {PageAction::CompareWithFile, "CompareWithFile"},
+    {PageAction::ImportFilters, "ImportFilters"},
+    {PageAction::ExportFilters, "ExportFilters"},
+    {PageAction::EqFromMeasurement, "EqFromMeasurement"},
 };
 
 // The number a control stands for: its user data, -1 when it has none.
@@ -165,6 +170,8 @@ PageRoute RouteClick(const QString& name, int n) {
         {"btn_debug", PageAction::MemWr},
         {"btn_undo", PageAction::Undo},
         {"btn_redo", PageAction::Redo},
+        {"btn_eq_menu", PageAction::EqMenu},
+        {"btn_distances", PageAction::SpeakerDistances},
     };
     for (const Exact& e : kExact) {
         if (name == QLatin1String(e.name)) {
@@ -469,6 +476,9 @@ PageRoute RouteMenu(const QString& name, const QString& userData) {
         {"advance_item_autocal", PageAction::AutoCal},
         {"advance_item_cs_auto", PageAction::CsAuto},
         {"advance_item_custom_eq", PageAction::CustomEq},
+        {"eq_item_import", PageAction::ImportFilters},
+        {"eq_item_export", PageAction::ExportFilters},
+        {"eq_item_fit", PageAction::EqFromMeasurement},
     };
     for (const Exact& e : kExact) {
         if (name == QLatin1String(e.name)) {

@@ -35,6 +35,8 @@ enum class PageAction {
     Mixer,
     NoiseThreshold,
     MemWr,
+    EqMenu,
+    SpeakerDistances,
     // selection changes
     SetChShow,
     ChannelMute,
@@ -112,6 +114,10 @@ enum class PageAction {
     Redo,
     VerifyWithAmplifier,
     CompareWithFile,
+    // the current channel's EQ from and to files and from a measurement
+    ImportFilters,
+    ExportFilters,
+    EqFromMeasurement,
 };
 
 // The operation's name as logs and tests show it.

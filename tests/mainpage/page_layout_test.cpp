@@ -67,6 +67,7 @@ constexpr Expected kControls[] = {
     {"btn_bypass", "ButtonUI"},
     {"btn_reset_eq", "ButtonUI"},
     {"btn_arg_eq", "SButtonUI"},
+    {"btn_eq_menu", "ButtonUI"},
     {"eq_freq_%d", "EditUI", 0, kEqBandCount, Data::Number},
     {"eq_q_%d", "EditUI", 0, kEqBandCount, Data::Number},
     {"eq_gain_%d", "EditUI", 0, kEqBandCount, Data::Number},
@@ -75,6 +76,7 @@ constexpr Expected kControls[] = {
     // output configuration
     {"btn_delay_down", "ButtonUI"},
     {"btn_delay_up", "ButtonUI"},
+    {"btn_distances", "ButtonUI"},
     {"btn_lock_output", "SButtonUI"},
     {"btn_link_output", "SButtonUI"},
     {"btn_reset_output", "ButtonUI"},
@@ -137,7 +139,7 @@ TEST_F(PageLayout, EveryControlIsThereWithItsKindAndNumber) {
             ++checked;
         }
     }
-    EXPECT_EQ(checked, 36 + 31 * 5 + 7 + 24 * 3 + 6 + 6 * 17 + 24);
+    EXPECT_EQ(checked, 38 + 31 * 5 + 7 + 24 * 3 + 6 + 6 * 17 + 24);
 }
 
 TEST_F(PageLayout, ChannelStripsAreBuiltIntoTheirContainer) {
@@ -249,6 +251,7 @@ TEST_F(Menus, EachMenuHoldsItsItems) {
          {"advance_item_mixer", "advance_item_noise_threshold", "advance_item_compressors_on",
           "advance_item_autocal", "advance_item_poweroff_delay", "advance_item_ktv",
           "advance_item_compressor", "advance_item_cs_auto", "advance_item_custom_eq"}},
+        {"xml/eq_menu.xml", {"eq_item_channel", "eq_item_import", "eq_item_export", "eq_item_fit"}},
         {"xml/output_menu.xml",
          {"output_menu_front", "output_menu_front_left", "output_menu_front_right",
           "output_menu_rear", "output_menu_rear_left", "output_menu_rear_right",

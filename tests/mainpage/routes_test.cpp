@@ -28,6 +28,8 @@ TEST(PageRoutes, NotificationsReachTheirOperation) {
         {"click", "btn_reset_link", "", PageAction::ResetSynchronizeGroups, -1},
         {"click", "btn_lock_output", "", PageAction::SetOutpuLock, -1},
         {"click", "btn_debug", "", PageAction::MemWr, -1},
+        {"click", "btn_eq_menu", "", PageAction::EqMenu, -1},
+        {"click", "btn_distances", "", PageAction::SpeakerDistances, -1},
         {"click", "btn_noise_gate", "", PageAction::NoiseGateSwitch, -1},
         {"click", "btn_irc", "", PageAction::None, -1},
         {"click", "unknown_button", "", PageAction::None, -1},
@@ -132,6 +134,10 @@ TEST(PageRoutes, MenuChoices) {
         {"advance_item_ktv", "", PageAction::KaraokePanel, -1},
         {"advance_item_autocal", "", PageAction::AutoCal, -1},
         {"advance_item_custom_eq", "", PageAction::CustomEq, -1},
+        {"eq_item_import", "", PageAction::ImportFilters, -1},
+        {"eq_item_export", "", PageAction::ExportFilters, -1},
+        {"eq_item_fit", "", PageAction::EqFromMeasurement, -1},
+        {"eq_item_channel", "", PageAction::None, -1},  // the menu's heading
         {"option_menu_language", "", PageAction::None, -1},
     };
     for (const Case& c : cases) {

@@ -165,7 +165,8 @@ TEST(EmbeddedSkinPackage, OpensWithTheProgramsPasswordAndMapsEverySkinName) {
                            "XML_KTV",           "XML_LINK_SEL",        "XML_LOADING",
                            "XML_MEM_WR",        "XML_MIXER",           "XML_MSG",
                            "XML_MSG_NAME",      "XML_NOISE_THRESHOLD", "XML_POWEROFF_DELAY",
-                           "XML_SENCE_PROFILE", "XML_UPDATE_FW"};
+                           "XML_SENCE_PROFILE", "XML_UPDATE_FW",       "XML_DISTANCES",
+                           "XML_EQ_FIT"};
     for (const char* name : names) {
         EXPECT_FALSE(skin.LayoutForSkin(QString::fromLatin1(name)).isEmpty()) << name;
     }
