@@ -722,12 +722,9 @@ class Run {
     // replies, or another program tuning the amplifier meanwhile, shows here.
     int Verify() {
         const ModelSet first = mSession.Model();
-        CHidDevice& link = mSession.Link();
-        link.DisableQueue();
         const tuning::StateReadResult read =
-            tuning::ReadLiveState(link, tuning::PlanStateRead(first));
+            tuning::ReadLiveStateAgain(mSession.Link(), tuning::PlanStateRead(first));
         mSession.ProcessReports();
-        link.EnableQueue();
         if (read.answered < read.requests) {
             mConsole.Error("the amplifier did not answer " +
                            std::to_string(read.requests - read.answered) + " of " +

@@ -28,9 +28,10 @@ QString Numbered(const char* key, int number) {
     return text;
 }
 
-bool IsInputTable(const std::string& field) {
-    return field == "inMixPhase" || field == "csmViceSource" || field == "csmViceCh" ||
-           field == "csmViceGain";
+// The source's name in the interface language.
+QString SourceName(int source) {
+    return Tr(
+        ("${" + std::string(kInputSources[static_cast<std::size_t>(source)].tag) + "}").c_str());
 }
 
 // The label of a field without its place; the field itself where no text names it.
@@ -110,15 +111,14 @@ QString Number(double value) {
 QString DiffSettingName(const ParameterChange& change) {
     QStringList parts;
     if (change.source >= 0 && change.source < kInputSourceCount) {
-        parts << Tr(
-            ("${" + std::string(kInputSources[static_cast<std::size_t>(change.source)].tag) + "}")
-                .c_str());
+        parts << SourceName(change.source);
     }
-    const int input = IsInputTable(change.field) ? change.channel : change.input;
+    const bool inputTable = tuning::NamesAnInput(change);
+    const int input = inputTable ? change.channel : change.input;
     if (input >= 0) {
         parts << Tr("${input}") + QLatin1Char(' ') + QString::number(input + 1);
     }
-    if (!IsInputTable(change.field) && change.channel >= 0) {
+    if (!inputTable && change.channel >= 0) {
         parts
             << (change.field == "bridgeOutputs"
                     ? QStringLiteral("CH%1 + CH%2").arg(change.channel + 1).arg(change.channel + 2)
@@ -165,11 +165,7 @@ QString DiffValueText(const ParameterChange& change, double value) {
     }
     if (f == "inputSource") {
         const int source = static_cast<int>(value);
-        return source >= 0 && source < kInputSourceCount
-                   ? Tr(("${" + std::string(kInputSources[static_cast<std::size_t>(source)].tag) +
-                         "}")
-                            .c_str())
-                   : Number(value);
+        return source >= 0 && source < kInputSourceCount ? SourceName(source) : Number(value);
     }
     if (f == "inputs") {
         // The routed inputs of the mask: "1 + 2", or off.

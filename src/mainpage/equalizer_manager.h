@@ -372,6 +372,9 @@ class EqualizerManager {
     void RunToolDialog(WindowImplBase* dialog, const QString& windowName);
     std::array<std::optional<double>, kOutChannelCount> mLastDistances{};
     void ShowFileDiff(ModelSet file, bool whole);
+    // The ten stored scenes read behind the busy window, then the working settings again;
+    // WM_TRANSFER_DONE with `doneKind` follows every reply.
+    void StartStoredScenesRead(std::uintptr_t doneKind);
     void RunDiff(CDiffWnd* dialog);
     std::unique_ptr<ModelSet> mVerifyRead;
     std::unique_ptr<ModelSet> mCompareFile;
@@ -380,7 +383,7 @@ class EqualizerManager {
         std::string label;
         std::string gesture;
         bool untilEnd = false;
-        ModelSet snapshot;
+        SceneConfig snapshot;  // the live record as the action found it
     };
     std::vector<EditScope> mScopes;
     tonvia::tuning::EditHistory mHistory;

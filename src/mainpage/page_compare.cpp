@@ -108,24 +108,7 @@ void EqualizerManager::CompareWithFile() {
     // The stored scenes are compared with the amplifier's: read them first, as a whole
     // profile's save does.
     mCompareFile = std::move(file);
-    std::array<tuning::StateReadPlan, kStoredSceneCount> plans{};
-    for (int scene = 1; scene <= kStoredSceneCount; ++scene) {
-        ModelSet view;
-        view.live = Model().stored[static_cast<std::size_t>(scene - 1)];
-        plans[static_cast<std::size_t>(scene - 1)] = tuning::PlanStateRead(view);
-    }
-    const tuning::StateReadPlan live = tuning::PlanStateRead(Model());
-    PostToWindow(WM_SHOW_LOADING);
-    StartWorker([this, plans, live, settle = mSceneReadSettle] {
-        const auto read = tuning::ReadAllScenes(
-            Device(), plans, [this](int scene) { PostToWindow(WM_BUSY_PROGRESS, scene); },
-            &mStopWorker, settle);
-        if (!read.disconnected && !read.stopped) {
-            tuning::PC_UI_Status_Init(Session(), live, &mStopWorker);
-        }
-        PostToWindow(WM_CLOSE_LOADING);
-        PostToWindow(WM_TRANSFER_DONE, kTransferCompareRead, read.Complete() ? 1 : 0);
-    });
+    StartStoredScenesRead(kTransferCompareRead);
 }
 
 void EqualizerManager::ShowFileDiff(ModelSet file, bool whole) {

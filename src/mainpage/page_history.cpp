@@ -15,12 +15,12 @@ using tonvia::mainpage::NowMs;
 void EqualizerManager::BeginUserEdit(std::string label, std::string gesture, bool untilEnd) {
     if (!mScopes.empty()) {
         EditScope& outer = mScopes.back();
-        if (mHistory.Record(outer.label, {}, outer.snapshot.live, Live(), NowMs())) {
+        if (mHistory.Record(outer.label, {}, outer.snapshot, Live(), NowMs())) {
             ShowHistoryButtons();
         }
-        outer.snapshot = Model();
+        outer.snapshot = Live();
     }
-    mScopes.push_back(EditScope{std::move(label), std::move(gesture), untilEnd, Model()});
+    mScopes.push_back(EditScope{std::move(label), std::move(gesture), untilEnd, Live()});
 }
 
 void EqualizerManager::EndUserEdit(bool endsGesture) {
@@ -29,20 +29,29 @@ void EqualizerManager::EndUserEdit(bool endsGesture) {
     }
     EditScope scope = std::move(mScopes.back());
     mScopes.pop_back();
-    if (mHistory.Record(scope.label, scope.gesture, scope.snapshot.live, Live(), NowMs(),
+    if (mHistory.Record(scope.label, scope.gesture, scope.snapshot, Live(), NowMs(),
                         endsGesture, scope.untilEnd)) {
         ShowHistoryButtons();
     }
     if (!mScopes.empty()) {
         // What the inner action changed is its entry, not the outer one's.
-        mScopes.back().snapshot = Model();
+        mScopes.back().snapshot = Live();
     }
 }
 
 void EqualizerManager::AbsorbReport(const WindowMessage& message) {
+    if (mScopes.empty()) {
+        return;
+    }
+    // A report reaches the snapshots as it reaches the model: through a model whose live
+    // record is the snapshot. Reports come inside an action only under a nested loop (a
+    // dialog, a box), so the copy stays off the edits' path.
     const bool normal = Device().mcu_is_normal_mode.load() != 0;
+    ModelSet view = Model();
     for (EditScope& scope : mScopes) {
-        tonvia::commands::ApplyWindowMessage(scope.snapshot, message, normal);
+        view.live = scope.snapshot;
+        tonvia::commands::ApplyWindowMessage(view, message, normal);
+        scope.snapshot = view.live;
     }
 }
 

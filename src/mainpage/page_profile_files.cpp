@@ -92,6 +92,10 @@ void EqualizerManager::SaveWholeConfigToFile() {
     }
     LogPrintA("GetSaveFileName %s ok\n", path.toUtf8().constData());
     mWholeProfilePath = path.toStdString();
+    StartStoredScenesRead(kTransferWholeRead);
+}
+
+void EqualizerManager::StartStoredScenesRead(std::uintptr_t doneKind) {
     PostToWindow(WM_SHOW_LOADING);
     std::array<tonvia::tuning::StateReadPlan, kStoredSceneCount> plans{};
     for (int scene = 1; scene <= kStoredSceneCount; ++scene) {
@@ -100,7 +104,7 @@ void EqualizerManager::SaveWholeConfigToFile() {
         plans[static_cast<std::size_t>(scene - 1)] = tonvia::tuning::PlanStateRead(view);
     }
     const tonvia::tuning::StateReadPlan live = tonvia::tuning::PlanStateRead(Model());
-    StartWorker([this, plans, live, settle = mSceneReadSettle] {
+    StartWorker([this, plans, live, doneKind, settle = mSceneReadSettle] {
         LogPrintA("SaveWholeSceneThread start!\n");
         const auto read = tonvia::tuning::ReadAllScenes(
             Device(), plans, [this](int scene) { PostToWindow(WM_BUSY_PROGRESS, scene); },
@@ -108,9 +112,9 @@ void EqualizerManager::SaveWholeConfigToFile() {
         if (!read.disconnected && !read.stopped) {
             tonvia::tuning::PC_UI_Status_Init(Session(), live, &mStopWorker);
         }
-        // Posted behind every reply: the file is written once the model holds them all.
+        // Posted behind every reply: what follows sees the model holding them all.
         PostToWindow(WM_CLOSE_LOADING);
-        PostToWindow(WM_TRANSFER_DONE, kTransferWholeRead, read.Complete() ? 1 : 0);
+        PostToWindow(WM_TRANSFER_DONE, doneKind, read.Complete() ? 1 : 0);
         LogPrintA("SaveWholeSceneThread end!\n");
     });
 }

@@ -8,7 +8,9 @@ namespace tonvia::tuning {
 bool EditHistory::Record(const std::string& label, const std::string& gesture,
                          const SceneConfig& before, const SceneConfig& after, std::int64_t nowMs,
                          bool ends, bool untilEnd) {
-    std::vector<ParameterChange> changes = TuningDifferences(before, after);
+    // Most actions (a focus, a menu opened) change nothing: no field-by-field compare then.
+    std::vector<ParameterChange> changes =
+        before == after ? std::vector<ParameterChange>{} : TuningDifferences(before, after);
     HistoryEntry* top = mUndo.empty() ? nullptr : &mUndo.back();
     const bool joins = top != nullptr && top->open && !gesture.empty() && top->gesture == gesture &&
                        (top->untilEnd || nowMs - top->lastMs < kGestureGapMs);

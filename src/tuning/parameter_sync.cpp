@@ -23,12 +23,6 @@ using tonvia::commands::ChannelPair;
 constexpr int kSourceDeviceCodeBase = 0x51;
 constexpr int kChannelSource = 0;
 
-// Tables whose inner index is an input channel, not an output.
-bool IsInputTable(std::string_view field) {
-    return field == "inMixPhase" || field == "inDistort" || field == "csmViceSource" ||
-           field == "csmViceCh" || field == "csmViceGain";
-}
-
 bool IsSourceIndex(int s) {
     return s >= 0 && s < kInputSourceCount;
 }
@@ -501,6 +495,12 @@ bool IsTuningParameter(const ParameterChange& change) {
     return std::find(std::begin(kOthers), std::end(kOthers), change.field) == std::end(kOthers);
 }
 
+bool NamesAnInput(const ParameterChange& change) {
+    const std::string& f = change.field;
+    return f == "inMixPhase" || f == "inDistort" || f == "csmViceSource" || f == "csmViceCh" ||
+           f == "csmViceGain";
+}
+
 std::vector<ParameterChange> TuningDifferences(const SceneConfig& a, const SceneConfig& b) {
     std::vector<ParameterChange> changes = CompareScenes(a, b);
     std::erase_if(changes, [](const ParameterChange& c) { return !IsTuningParameter(c); });
@@ -521,7 +521,7 @@ std::string ParameterName(const ParameterChange& change) {
         name += "scene " + std::to_string(change.scene) + " ";
     }
     part("source", change.source);
-    if (IsInputTable(change.field)) {
+    if (NamesAnInput(change)) {
         part("input", change.channel);
     } else {
         part("input", change.input);

@@ -19,6 +19,10 @@ namespace tonvia::tuning {
 // indicators and what is derived (the last soloed channel, a filter's bypass) do not.
 bool IsTuningParameter(const ParameterChange& change);
 
+// Whether the change lies in a per-input table of a source (input phase, second source,
+// clipping): its `channel` then counts inputs, not outputs.
+bool NamesAnInput(const ParameterChange& change);
+
 // The tuning parameters in which `b` differs from `a`, in member order (`before` holds a's
 // value, `after` b's).
 std::vector<ParameterChange> TuningDifferences(const SceneConfig& a, const SceneConfig& b);
