@@ -14,6 +14,7 @@
 #include "dialogs/cs_auto_wnd.h"
 #include "graph/equalizer.h"
 #include "mainpage/custom_eq_wnd.h"
+#include "support/eq_commands.h"
 #include "tuning/session.h"
 
 namespace dialog_testing {
@@ -35,14 +36,7 @@ struct Rig {
     // The EQ commands received since the last call, as "channel.band".
     std::vector<std::string> EqSent() {
         EXPECT_TRUE(Idle());
-        std::vector<std::string> sent;
-        for (const auto& r : amp.Requests()) {
-            if (r.type == CMD_DSP && r.subcmd == DSP_EQ_CH && r.data.size() >= 4) {
-                sent.push_back(std::to_string(r.data[2]) + "." + std::to_string(r.data[3]));
-            }
-        }
-        amp.ClearRequests();
-        return sent;
+        return testing_support::TakeEqCommands(amp);
     }
 
     tonvia::sim::VirtualAmplifier amp;

@@ -10,6 +10,7 @@
 
 #include "commands/command_codes.h"
 #include "sim/virtual_amplifier.h"
+#include "support/eq_commands.h"
 #include "support/hex.h"
 #include "tuning/cs_auto_edits.h"
 #include "tuning/custom_eq_edits.h"
@@ -39,14 +40,7 @@ struct Rig {
     // The EQ commands the device received since the last call, as "channel.band".
     std::vector<std::string> EqSent() {
         WaitForQueue();
-        std::vector<std::string> sent;
-        for (const auto& r : amp.Requests()) {
-            if (r.type == CMD_DSP && r.subcmd == DSP_EQ_CH && r.data.size() >= 4) {
-                sent.push_back(std::to_string(r.data[2]) + "." + std::to_string(r.data[3]));
-            }
-        }
-        amp.ClearRequests();
-        return sent;
+        return testing_support::TakeEqCommands(amp);
     }
 
     tonvia::sim::VirtualAmplifier amp;
